@@ -1,0 +1,25 @@
+#pragma once
+// The one function through which every message box of the program and of the library is shown.
+
+#include "MsgBoxStyle.h"
+
+#include <QString>
+
+#include <functional>
+
+struct MsgBoxCall {
+    QString text;
+    QString title; // as shown: the application title when the caller gave none
+    int style = 0; // buttons | icon | default button
+};
+
+// Shows a modal message box and returns the answer (vbOK, vbYes, vbNo, ...).
+// An empty title shows the application title.
+int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
+
+// Tests answer boxes through a handler instead of the screen; an empty handler restores the screen.
+using MsgBoxHandler = std::function<int(const MsgBoxCall&)>;
+void SetMsgBoxHandler(MsgBoxHandler handler);
+
+// Routes the library's boxes through MsgBox (the program installs this once the library is loaded).
+extern "C" int WendloMsgBoxBridge(const char* text, const char* title, int style, void* context);

@@ -1,0 +1,3 @@
+#include "profile/frmEditOwner.h"
+
+frmEditOwner::frmEditOwner(QWidget* parent) : QWidget(parent) { setObjectName("frmEditOwner"); }

@@ -1,0 +1,36 @@
+#pragma once
+// The report data environment and the two reports, as the main window and ShutDown use them.
+
+#include <QString>
+
+// A command's record set as callers see it: an open state and a close.
+class ReportRecordset {
+public:
+    virtual ~ReportRecordset() = default;
+    virtual bool isOpen() const = 0;
+    virtual void Close() = 0;
+};
+
+class DataEnvironment {
+public:
+    virtual ~DataEnvironment() = default;
+    virtual void cmdTrip() = 0;                     // opens rscmdTrip over all trips
+    virtual void cmdReport(const QString& ID) = 0; // opens rscmdReport over the trips with TripID = ID
+    virtual ReportRecordset& rscmdTrip() = 0;
+    virtual ReportRecordset& rscmdReport() = 0;
+};
+
+// The one data environment of the program, created at its first use.
+DataEnvironment& dataReport();
+bool dataReportActive();
+void ReleaseDataReport();
+
+// The two reports: Show opens the preview (creating the report object on first use), Unload ends it.
+namespace rptTrips {
+void Show();
+void Unload();
+} // namespace rptTrips
+namespace rptReport {
+void Show();
+void Unload();
+} // namespace rptReport

@@ -1,0 +1,53 @@
+#pragma once
+// Program-wide variables and the small routines every window shares.
+
+#include "Wendlo.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QTreeWidgetItem;
+class QWidget;
+
+// The application object: folder, title and version.
+namespace App {
+QString Path();  // the folder that holds the program, without a trailing slash
+QString Title(); // "Odomark"
+int Major();
+int Minor();
+QString Caption();                        // Title + "  -  " + Major + "." + Minor
+void setPathForTesting(const QString& path); // tests run the windows in a fresh application folder
+} // namespace App
+
+// The report connection object; the reports create it and nobody opens it.
+struct DbConnection {
+    std::string connectionString;
+};
+
+extern std::shared_ptr<_Trip> objTrip;
+extern RecordsetPtr rsTrip;
+extern QTreeWidgetItem* itmTrip;
+extern QString strFullName;
+extern std::shared_ptr<DbConnection> conTrips;
+
+// Closes and releases rsTrip; never fails.
+void CloseRecordset();
+// Trims leading and trailing blanks (code 32 only) from every text box and rich-text box of frm.
+void TrimTextFields(QWidget* frm);
+// Waits until more than intSeconds whole seconds have passed, processing events; returns true.
+bool Delay(std::int16_t intSeconds);
+
+// Creates a new Trip into objTrip, replacing the one held there (the data windows do this on load).
+// Returns 0, or the error number (91 library or class not found, 430 wrong interface).
+int NewTrip();
+
+// Child windows of the main window. Shows frm as a child window when the main window exists,
+// as a top-level window otherwise (tests), and brings it forward when it is already shown.
+void ShowChild(QWidget* frm);
+// Arranges the child windows: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
+void Arrange(int arrangement);
+
+// Ends the program; does not return in the program. Tests replace the final exit (see modGlobal.cpp).
+void ShutDown();

@@ -1,0 +1,88 @@
+#pragma once
+// The public face of the Wendlo data-access library: the interface _Trip, the factory that
+// creates the class Trip by its identity, and the hooks a host program installs.
+
+#include "MsgBoxStyle.h"
+#include "Recordset.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#define WENDLO_EXPORT __attribute__((visibility("default")))
+
+// A calendar date, with a time of day only when hasTime is set.
+struct WendloDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    bool hasTime = false;
+};
+
+// The connection object of a Trip; opaque to callers.
+class Connection;
+
+// The interface of the class Trip, methods in interface order. Arguments are by reference as the
+// callers pass them; Clean changes its argument in place.
+class _Trip {
+public:
+    virtual ~_Trip() = default;
+
+    // Public members of the class.
+    std::shared_ptr<Connection> conDataBase;
+    std::string strFunction;
+    std::string strConnect;
+
+    virtual RecordsetPtr LoadTrip() = 0;
+    virtual RecordsetPtr LoadTripReport(std::string& strID) = 0;
+    virtual RecordsetPtr RefreshTrip() = 0;
+    virtual bool AddTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                         std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) = 0;
+    virtual bool DeleteTrip(std::string& strID) = 0;
+    virtual bool UpdateTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                            std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney,
+                            float& sngRate) = 0;
+    virtual RecordsetPtr GetNewTripID() = 0;
+    virtual RecordsetPtr LoadOwner() = 0;
+    virtual bool AddOwner(std::vector<std::string>& strText) = 0;
+    virtual bool UpdateOwner(std::vector<std::string>& strText) = 0;
+    virtual std::string Clean(std::string& strText) = 0;
+};
+
+// Class and interface identities.
+#define CLSID_Trip "{6A1E3C52-8D0B-4F7E-9C21-5B3D7E0A4F18}"
+#define IID__Trip "{0F4B9D27-3C6E-4A85-B1D2-7E9A5C3F6B40}"
+
+// Factory results.
+enum WendloResult : int {
+    WENDLO_OK = 0,
+    WENDLO_CLASS_NOT_AVAILABLE = 1, // no class with that identity
+    WENDLO_NO_INTERFACE = 2,        // the class does not implement that interface
+};
+
+extern "C" {
+
+// Shows one message box and returns the answer (vbOK, vbYes, vbNo, ...). style = buttons | icon | default.
+typedef int (*WendloMessageHandler)(const char* text, const char* title, int style, void* context);
+// Receives every SQL text a Trip method sends, before it runs.
+typedef void (*WendloStatementTrace)(const char* sql, void* context);
+
+// Creates a Trip into *object (delete it through the _Trip pointer). Returns a WendloResult.
+WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object);
+typedef int (*WendloCreateObjectFn)(const char*, const char*, _Trip**);
+
+// Without a handler, messages go to standard error and take the default button.
+WENDLO_EXPORT void WendloSetMessageHandler(WendloMessageHandler handler, void* context);
+typedef void (*WendloSetMessageHandlerFn)(WendloMessageHandler, void*);
+
+WENDLO_EXPORT void WendloSetStatementTrace(WendloStatementTrace trace, void* context);
+typedef void (*WendloSetStatementTraceFn)(WendloStatementTrace, void*);
+
+// The application folder: the folder that holds this library, without a trailing slash.
+WENDLO_EXPORT const char* WendloAppPath();
+typedef const char* (*WendloAppPathFn)();
+}
