@@ -1,6 +1,440 @@
-// Placeholder until the library lands.
+// The class Trip: every read and write of trips and of the owner's profile, one connection per call.
+
+#include "Connection.h"
+#include "ErrorLog.h"
+#include "SqlText.h"
 #include "Wendlo.h"
-extern "C" WENDLO_EXPORT int WendloCreateObject(const char*, const char*, _Trip** o) { *o = nullptr; return WENDLO_CLASS_NOT_AVAILABLE; }
-extern "C" WENDLO_EXPORT void WendloSetMessageHandler(WendloMessageHandler, void*) {}
-extern "C" WENDLO_EXPORT void WendloSetStatementTrace(WendloStatementTrace, void*) {}
-extern "C" WENDLO_EXPORT const char* WendloAppPath() { return ""; }
+#include "WendloTesting.h"
+
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <new>
+#include <sqlite3.h>
+#include <strings.h>
+#include <unistd.h>
+
+namespace wendlo {
+namespace {
+
+WendloMessageHandler g_messageHandler = nullptr;
+void* g_messageContext = nullptr;
+WendloStatementTrace g_trace = nullptr;
+void* g_traceContext = nullptr;
+int g_initFault = WENDLO_INIT_OK;
+
+constexpr const char* kTitle = "Wendlo";
+
+struct AppFolder {
+    bool known = false;
+    std::string path;
+};
+
+// The folder of this library's file, made absolute against the directory current at load time.
+AppFolder findAppFolder() {
+    AppFolder result;
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&findAppFolder), &info) == 0 || !info.dli_fname || !*info.dli_fname)
+        return result;
+    std::string file = info.dli_fname;
+    if (file[0] != '/') {
+        char cwd[4096];
+        if (!getcwd(cwd, sizeof cwd))
+            return result;
+        file = std::string(cwd) + "/" + file;
+    }
+    const std::size_t slash = file.rfind('/');
+    result.path = file.substr(0, slash);
+    while (result.path.size() > 1 && result.path.compare(result.path.size() - 2, 2, "/.") == 0)
+        result.path.resize(result.path.size() - 2);
+    if (result.path == "/")
+        result.path.clear();
+    result.known = true;
+    return result;
+}
+
+const AppFolder& appFolder() {
+    static const AppFolder folder = findAppFolder();
+    return folder;
+}
+
+// Resolve the folder as soon as the library is loaded, before anyone changes the current directory.
+__attribute__((constructor)) void resolveAppFolderAtLoad() {
+    appFolder();
+}
+
+int showMessage(const std::string& text, const char* title, int style) {
+    if (g_messageHandler)
+        return g_messageHandler(text.c_str(), title, style, g_messageContext);
+    std::fprintf(stderr, "%s: %s\n", title, text.c_str());
+    return MsgBoxDefaultAnswer(style);
+}
+
+void trace(const std::string& sql) {
+    if (g_trace)
+        g_trace(sql.c_str(), g_traceContext);
+}
+
+struct InitFailure {
+    long number;
+    std::string description;
+};
+
+class Trip final : public _Trip {
+public:
+    Trip();
+    ~Trip() override;
+
+    RecordsetPtr LoadTrip() override { return read("SELECT * FROM tblMain;"); }
+    RecordsetPtr LoadTripReport(std::string& strID) override {
+        return read("SELECT * FROM tblMain WHERE TripID = '" + EscapeQuoted(strID) + "';");
+    }
+    RecordsetPtr RefreshTrip() override { return read("SELECT TripID FROM tblMain;"); }
+    bool AddTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                 std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) override;
+    bool DeleteTrip(std::string& strID) override;
+    bool UpdateTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                    std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) override;
+    RecordsetPtr GetNewTripID() override;
+    RecordsetPtr LoadOwner() override { return read("SELECT * FROM tblOwner;"); }
+    bool AddOwner(std::vector<std::string>& strText) override;
+    bool UpdateOwner(std::vector<std::string>& strText) override;
+    std::string Clean(std::string& strText) override;
+
+private:
+    // Thrown by a statement builder when a value cannot be written; ends in the write's failure path.
+    struct BuildFailure {
+        long number;
+        std::string description;
+    };
+
+    RecordsetPtr read(const std::string& sql);
+    template <typename Build> bool write(Build build, const char* nameLine, const char* function);
+    void failureMessage(const DbError& error);
+    std::string tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
+                           const std::vector<std::int32_t>& lngNumbers, const std::vector<float>& sngMoney,
+                           float sngRate, bool update);
+    std::string cleaned(std::vector<std::string>& strText, std::size_t index);
+    static const std::string& element(const std::vector<std::string>& strText, std::size_t index);
+};
+
+Trip::Trip() {
+    try {
+        const AppFolder& folder = appFolder();
+        if (g_initFault == WENDLO_INIT_NO_APP_FOLDER || !folder.known)
+            throw InitFailure{errAppFolderUnknown, "The folder of the library file cannot be determined"};
+        strConnect = "Provider=Microsoft.Jet.OLEDB.4.0;User ID=;";
+        strConnect += "Data Source=" + folder.path + "/miles/miles.mil;";
+        strConnect += "Persist Security Info=False;";
+
+        if (g_initFault == WENDLO_INIT_NO_CONNECTION)
+            throw InitFailure{errNoConnectionObject, "The connection object cannot be created"};
+        const int rc = sqlite3_initialize();
+        if (rc != SQLITE_OK)
+            throw InitFailure{rc, sqlite3_errstr(rc)};
+        conDataBase = std::make_shared<Connection>();
+        conDataBase->ConnectionString = strConnect;
+        conDataBase->Errors.clear();
+        conDataBase->CursorLocation = 3; // client-side: results are detached from the connection
+    } catch (const InitFailure& failure) {
+        if (conDataBase) {
+            conDataBase->Errors.clear();
+            conDataBase.reset();
+        }
+        showMessage("The database cannot be found!  If the database has been \r\n"
+                    "moved it must be relocated back to the original folder! ",
+                    kTitle, vbCritical | vbOKOnly);
+        // Without a folder there is no place for the log: the entry is skipped like any log that cannot be written.
+        if (appFolder().known)
+            WriteLogEntry(appFolder().path,
+                          LogEntry{"Initialize Database Connection", failure.number, failure.description, true});
+    } catch (const std::bad_alloc&) {
+        conDataBase.reset();
+    }
+}
+
+Trip::~Trip() {
+    if (conDataBase) {
+        conDataBase->Errors.clear();
+        conDataBase.reset();
+    }
+}
+
+// Reads go on past a failing step; the result is the record set when the statement ran.
+RecordsetPtr Trip::read(const std::string& sql) {
+    if (!conDataBase)
+        return nullptr;
+    Connection& con = *conDataBase;
+    RecordsetPtr rows;
+    try {
+        DbError error;
+        if (con.Open(error)) {
+            con.Begin(false, error);
+            trace(sql);
+            if (!con.Execute(sql, &rows, error))
+                rows.reset();
+            con.Commit(error);
+        }
+    } catch (const std::bad_alloc&) {
+        rows.reset();
+    }
+    con.Close();
+    return rows;
+}
+
+RecordsetPtr Trip::GetNewTripID() {
+    if (!conDataBase)
+        return nullptr;
+    Connection& con = *conDataBase;
+    static const std::string sql = "SELECT MAX(ID) AS [NewTripID] FROM tblMain";
+    RecordsetPtr rows;
+    DbError error;
+    try {
+        if (!con.Open(error))
+            return nullptr;
+        // Before the statement has run, a failure passes silently to the caller: no rows, no message.
+        if (!con.Begin(false, error)) {
+            con.Close();
+            return nullptr;
+        }
+        trace(sql);
+        if (!con.Execute(sql, &rows, error)) {
+            con.Rollback();
+            con.Close();
+            return nullptr;
+        }
+        if (con.Commit(error)) {
+            con.Close();
+            return rows;
+        }
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    con.Rollback();
+    con.Close();
+    strFunction = "GetNewTripID";
+    failureMessage(error);
+    return rows;
+}
+
+void Trip::failureMessage(const DbError& error) {
+    showMessage("ERROR # " + std::to_string(error.number) + "\r\n\r\n" + error.description +
+                    "\r\nIn the Dynamic Link Library\r\nFunction: " + strFunction,
+                kTitle, vbCritical | vbOKOnly);
+}
+
+// Open, begin, build, execute, commit, close. After a failure once the connection is open: roll back,
+// close, log; the profile writes then show the failure message. A failed open returns false silently.
+template <typename Build> bool Trip::write(Build build, const char* nameLine, const char* function) {
+    if (!conDataBase)
+        return false;
+    Connection& con = *conDataBase;
+    DbError error;
+    try {
+        if (!con.Open(error))
+            return false;
+        if (con.Begin(true, error)) {
+            std::string sql = build();
+            trace(sql);
+            if (con.Execute(sql, nullptr, error) && con.Commit(error)) {
+                con.Close();
+                return true;
+            }
+        }
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    con.Rollback();
+    con.Close();
+    // A log that cannot be written ends the failure path here: no message, the result stays false.
+    if (!WriteLogEntry(appFolder().path, LogEntry{nameLine, error.number, error.description, false}))
+        return false;
+    if (function) {
+        strFunction = function;
+        failureMessage(error);
+    }
+    return false;
+}
+
+const std::string& Trip::element(const std::vector<std::string>& strText, std::size_t index) {
+    static const std::string empty;
+    return index < strText.size() ? strText[index] : empty;
+}
+
+// The cleaned copy of one element; Clean works on a copy so the caller's array is left as it was.
+std::string Trip::cleaned(std::vector<std::string>& strText, std::size_t index) {
+    std::string value = element(strText, index);
+    return Clean(value);
+}
+
+std::string Trip::tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
+                             const std::vector<std::int32_t>& lngNumbers, const std::vector<float>& sngMoney,
+                             float sngRate, bool update) {
+    if (!IsValidDate(datDate))
+        throw BuildFailure{errInvalidDate, "The date is not a valid calendar date: " + FormatDate(datDate)};
+    const auto number = [&lngNumbers](std::size_t i) { return FormatWhole(i < lngNumbers.size() ? lngNumbers[i] : 0); };
+    const auto money = [&sngMoney](std::size_t i) { return FormatSingle(i < sngMoney.size() ? sngMoney[i] : 0.0f); };
+    std::string s;
+    if (!update) {
+        s = "INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,";
+        s += "EndOdometer,Miles,Fuel,Parking,Meals,Motel,Phone,Repairs,";
+        s += "Towing,Expense,Mileage,TotalTrip,StartDate,Notes) VALUES (";
+        s += "'" + EscapeQuoted(element(strText, 0)) + "',";
+        s += "'" + cleaned(strText, 2) + "',";
+        s += FormatSingle(sngRate) + ",";
+        s += number(0) + ",";
+        s += number(1) + ",";
+        s += FormatWhole(intMiles) + ",";
+        for (std::size_t i = 0; i < 10; ++i)
+            s += money(i) + ",";
+        s += "'" + FormatDate(datDate) + "',";
+        s += "'" + cleaned(strText, 1) + "');";
+        return s;
+    }
+    s = "UPDATE tblMain SET ";
+    s += "Destination = '" + cleaned(strText, 2) + "',";
+    s += "Rate = " + FormatSingle(sngRate) + ",";
+    s += "StartOdometer = " + number(0) + ",";
+    s += "EndOdometer  = " + number(1) + ",";
+    s += "Miles  = " + FormatWhole(intMiles) + ",";
+    s += "Fuel  = " + money(0) + ",";
+    s += "Parking  = " + money(1) + ",";
+    s += "Meals = " + money(2) + ",";
+    s += "Motel = " + money(3) + ",";
+    s += "Phone = " + money(4) + ",";
+    s += "Repairs = " + money(5) + ",";
+    s += "Towing = " + money(6) + ",";
+    s += "Expense = " + money(7) + ",";
+    s += "Mileage = " + money(8) + ",";
+    s += "TotalTrip = " + money(9) + ",";
+    s += "StartDate = '" + FormatDate(datDate) + "',";
+    s += "Notes = '" + cleaned(strText, 1) + "' WHERE ";
+    s += "TripID = '" + EscapeQuoted(element(strText, 0)) + "';";
+    return s;
+}
+
+bool Trip::AddTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                   std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) {
+    return write([&] { return tripValues(strText, datDate, intMiles, lngNumbers, sngMoney, sngRate, false); },
+                 "AddTrip - DLL Function", nullptr);
+}
+
+bool Trip::UpdateTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                      std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) {
+    return write([&] { return tripValues(strText, datDate, intMiles, lngNumbers, sngMoney, sngRate, true); },
+                 "UpdateTrip - DLL Function", nullptr);
+}
+
+// The delete runs inside the transaction before the user is asked; only Yes commits it. The result is
+// true only when the user said Yes and the delete really ran and was committed.
+bool Trip::DeleteTrip(std::string& strID) {
+    bool done = false;
+    Connection* con = conDataBase.get();
+    try {
+        DbError error;
+        const bool opened = con && con->Open(error);
+        const bool begun = opened && con->Begin(true, error);
+        bool deleted = false;
+        if (opened) {
+            const std::string sql = "DELETE FROM tblMain WHERE TripID = '" + EscapeQuoted(strID) + "';";
+            trace(sql);
+            deleted = con->Execute(sql, nullptr, error);
+        }
+        const int answer = showMessage("Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!",
+                                       "** WARNING **", vbYesNo | vbQuestion | vbDefaultButton2);
+        if (answer == vbNo) {
+            if (con)
+                con->Rollback();
+        } else {
+            done = begun && deleted && con->Commit(error);
+        }
+    } catch (const std::bad_alloc&) {
+        done = false;
+    }
+    if (con) {
+        con->Rollback();
+        con->Close();
+    }
+    return done;
+}
+
+bool Trip::AddOwner(std::vector<std::string>& strText) {
+    return write(
+        [&] {
+            std::string s = "INSERT INTO tblOwner (OwnerID,LName,FName,Address,City,State,";
+            s += "Zip,Email,FullName,AddDate) VALUES (";
+            s += "'" + EscapeQuoted(element(strText, 8)) + "',";
+            for (std::size_t i = 0; i <= 7; ++i)
+                s += "'" + cleaned(strText, i) + "',";
+            s += "'" + FormatDate(Now()) + "');";
+            return s;
+        },
+        "AddOwner - DLL Function", "AddOwner");
+}
+
+bool Trip::UpdateOwner(std::vector<std::string>& strText) {
+    return write(
+        [&] {
+            static const char* const columns[] = {"LName", "FName", "Address", "City",
+                                                  "State", "Zip",   "Email",   "FullName"};
+            std::string s = "UPDATE tblOwner SET ";
+            for (std::size_t i = 0; i <= 7; ++i)
+                s += std::string(columns[i]) + " = '" + cleaned(strText, i) + "',";
+            s += "ModDate = '" + FormatDate(Now()) + "';";
+            return s;
+        },
+        "UpdateOwner - DLL Function", "UpdateOwner");
+}
+
+// Quotes doubled and NULs removed in the argument itself; the result is also trimmed of blanks.
+// Works on text of any length; ill-formed UTF-8 is repaired first.
+std::string Trip::Clean(std::string& strText) {
+    try {
+        strText = EscapeQuoted(strText);
+        return TrimBlanks(strText);
+    } catch (const std::bad_alloc&) {
+        return std::string();
+    }
+}
+
+} // namespace
+} // namespace wendlo
+
+extern "C" {
+
+WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object) {
+    if (!object)
+        return WENDLO_CLASS_NOT_AVAILABLE;
+    *object = nullptr;
+    if (!clsid || strcasecmp(clsid, CLSID_Trip) != 0)
+        return WENDLO_CLASS_NOT_AVAILABLE;
+    if (!iid || strcasecmp(iid, IID__Trip) != 0)
+        return WENDLO_NO_INTERFACE;
+    *object = new (std::nothrow) wendlo::Trip();
+    return *object ? WENDLO_OK : WENDLO_CLASS_NOT_AVAILABLE;
+}
+
+WENDLO_EXPORT void WendloSetMessageHandler(WendloMessageHandler handler, void* context) {
+    wendlo::g_messageHandler = handler;
+    wendlo::g_messageContext = context;
+}
+
+WENDLO_EXPORT void WendloSetStatementTrace(WendloStatementTrace trace, void* context) {
+    wendlo::g_trace = trace;
+    wendlo::g_traceContext = context;
+}
+
+WENDLO_EXPORT const char* WendloAppPath() {
+    return wendlo::appFolder().path.c_str();
+}
+
+WENDLO_EXPORT void WendloTestInitFault(int fault) {
+    wendlo::g_initFault = fault;
+}
+
+WENDLO_EXPORT void WendloTestCommitFaults(int count) {
+    wendlo::commitFaultsForTesting = count;
+}
+}

@@ -1,0 +1,172 @@
+#include "Connection.h"
+
+#include <new>
+#include <sqlite3.h>
+
+namespace wendlo {
+
+ConnectionBase::ConnectionBase() = default;
+
+ConnectionBase::~ConnectionBase() {
+    Close();
+}
+
+std::string ConnectionBase::DataSource() const {
+    static const std::string key = "Data Source=";
+    static const std::string next = ";Persist Security Info=";
+    const std::size_t start = ConnectionString.find(key);
+    if (start == std::string::npos)
+        return std::string();
+    const std::size_t from = start + key.size();
+    // The folder name may itself hold semicolons: the path ends where the last known item begins.
+    std::size_t end = ConnectionString.rfind(next);
+    if (end == std::string::npos || end < from)
+        end = ConnectionString.find(';', from);
+    return ConnectionString.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+bool ConnectionBase::fail(DbError& error, long number, std::string description) {
+    error.number = number;
+    error.description = std::move(description);
+    Errors.push_back(error);
+    return false;
+}
+
+bool ConnectionBase::failFromDb(DbError& error) {
+    if (!db_)
+        return fail(error, errNotOpen, "The connection is not open");
+    return fail(error, sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+}
+
+bool ConnectionBase::Open(DbError& error) {
+    Close();
+    const std::string path = DataSource();
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const long number = db ? sqlite3_extended_errcode(db) : rc;
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        return fail(error, number, message);
+    }
+    db_ = db;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // Durable writes: a rollback journal and a full sync at every commit (SQLite's defaults, made explicit).
+    // The file is first read here; a damaged one is left for the method's own statement to report.
+    DbError ignored;
+    run("PRAGMA synchronous=FULL", ignored);
+    Errors.clear();
+    return true;
+}
+
+bool ConnectionBase::run(const char* sql, DbError& error) {
+    if (!db_)
+        return failFromDb(error);
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return failFromDb(error);
+    return true;
+}
+
+bool ConnectionBase::Begin(bool immediate, DbError& error) {
+    return run(immediate ? "BEGIN IMMEDIATE" : "BEGIN", error);
+}
+
+bool ConnectionBase::Commit(DbError& error) {
+    if (db_ && sqlite3_get_autocommit(db_))
+        return fail(error, SQLITE_ERROR, "cannot commit - no transaction is active");
+    if (commitFaultsForTesting > 0) {
+        --commitFaultsForTesting;
+        return fail(error, errTestFault, "The commit failed on purpose");
+    }
+    return run("COMMIT", error);
+}
+
+bool ConnectionBase::Rollback() {
+    if (!db_ || sqlite3_get_autocommit(db_))
+        return false;
+    DbError ignored;
+    return run("ROLLBACK", ignored);
+}
+
+bool ConnectionBase::Execute(const std::string& sql, RecordsetPtr* rows, DbError& error) {
+    if (!db_)
+        return failFromDb(error);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &stmt, &tail) != SQLITE_OK)
+        return failFromDb(error);
+    if (!stmt)
+        return fail(error, SQLITE_MISUSE, "not an SQL statement");
+    // One text, one statement: anything after it but blanks and comments is refused.
+    if (tail && *tail) {
+        sqlite3_stmt* more = nullptr;
+        const int rc = sqlite3_prepare_v2(db_, tail, -1, &more, nullptr);
+        const bool extra = rc != SQLITE_OK || more != nullptr;
+        sqlite3_finalize(more);
+        if (extra) {
+            sqlite3_finalize(stmt);
+            return fail(error, errTrailingCharacters, "Characters found after end of SQL statement");
+        }
+    }
+
+    try {
+        const int columns = sqlite3_column_count(stmt);
+        std::vector<std::string> names;
+        names.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            const char* name = sqlite3_column_name(stmt, c);
+            names.emplace_back(name ? name : "");
+        }
+        std::vector<std::vector<Value>> data;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (!rows)
+                continue;
+            std::vector<Value> row;
+            row.reserve(static_cast<std::size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    row.push_back(Value::integer(sqlite3_column_int64(stmt, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    row.push_back(Value::real(sqlite3_column_double(stmt, c)));
+                    break;
+                case SQLITE_NULL:
+                    row.emplace_back();
+                    break;
+                default: {
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                    const int bytes = sqlite3_column_bytes(stmt, c);
+                    row.push_back(
+                        Value::text(text ? std::string(text, static_cast<std::size_t>(bytes)) : std::string()));
+                }
+                }
+            }
+            data.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) {
+            failFromDb(error);
+            sqlite3_finalize(stmt);
+            return false;
+        }
+        sqlite3_finalize(stmt);
+        if (rows)
+            *rows = std::make_shared<Recordset>(std::move(names), std::move(data));
+        return true;
+    } catch (const std::bad_alloc&) {
+        sqlite3_finalize(stmt);
+        return fail(error, errOutOfMemory, "Out of memory");
+    }
+}
+
+void ConnectionBase::Close() {
+    if (db_) {
+        // A statement still open would keep the file open: close_v2 finishes the job when it is finalized.
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+} // namespace wendlo
