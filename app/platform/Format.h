@@ -25,6 +25,9 @@ std::optional<float> ToSingle(double value);
 // Display patterns: "##0.#0", "#,##0.#0", "##0.##0", "###,##0.#0", "0", "0.00", "0.000",
 // "\"$\"#,##0.00". Decimal and grouping symbols follow the locale.
 QString FormatNumber(double value, const QString& pattern, const QLocale& locale = QLocale());
+// A stored single-precision value for editing: the pattern's integer digits, grouping and decimals,
+// and further decimals only where the value needs them to read back as the same single.
+QString FormatSingle(double value, const QString& pattern, const QLocale& locale = QLocale());
 
 // Dates as the library writes and reads them: M/d/yyyy, whatever the locale.
 QString DateToText(const QDate& date);

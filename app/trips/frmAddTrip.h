@@ -1,9 +1,17 @@
 #pragma once
-#include <QWidget>
+#include "trips/TripForm.h"
 
-// The new-trip window.
-class frmAddTrip : public QWidget {
+// The new-trip window: one trip after another, each with a new identifier made at save time.
+class frmAddTrip : public TripForm {
     Q_OBJECT
 public:
     explicit frmAddTrip(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void cmdClear_Click() override;
+    void cmdSave_Click() override;
+
+private:
+    // "T-" and one more than the highest internal row number; nothing when the read failed.
+    std::optional<QString> NextTripID();
 };

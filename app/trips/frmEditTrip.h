@@ -1,9 +1,32 @@
 #pragma once
-#include <QWidget>
+#include "trips/TripForm.h"
 
-// The trip editing window.
-class frmEditTrip : public QWidget {
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The trip editing window: the list of stored trips above the fields; a row click loads a trip,
+// Save rewrites it and Delete removes it.
+class frmEditTrip : public TripForm {
     Q_OBJECT
 public:
     explicit frmEditTrip(QWidget* parent = nullptr);
+    ~frmEditTrip() override;
+
+    QTreeWidget* lvTrip = nullptr;
+    QLabel* lblID = nullptr; // the identifier of the loaded trip; empty when none is loaded
+
+    void Form_Load();
+    void FillTripList();
+    void lvTrip_Click();
+    void lvTrip_ColumnClick(int column);
+    void cmdClear_Click() override;
+    void cmdSave_Click() override;
+    void cmdDelete_Click();
+
+private:
+    void emptyList();
+
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QTreeWidgetItem* lastItem_ = nullptr; // what this window last put into itmTrip
 };

@@ -1,0 +1,73 @@
+#pragma once
+// What the new-trip and the trip editing windows share: the fields with their captions, tool-tips,
+// limits and tab order, the Enter-key walk, Clear and Exit, the opening steps, the validation and the
+// gathering-and-totals sequence that hands a trip to the library.
+
+#include "trips/TripRules.h"
+#include "trips/TripTextBox.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QDateEdit;
+class QGridLayout;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+
+class TripForm : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { Add, Edit };
+
+    std::array<TripTextBox*, kTripFieldCount> txtBox{};
+    QDateEdit* datBox = nullptr;
+    QPlainTextEdit* rtBox = nullptr;
+    std::array<QLabel*, 2> imgBox{};
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdDelete = nullptr; // the editing window only
+    QPushButton* cmdExit = nullptr;
+
+    // Enter (13) in a field is swallowed and moves the focus on; every other key passes unchanged.
+    void txtBox_KeyPress(int Index, int& KeyAscii);
+    void cmdExit_Click();
+    virtual void cmdClear_Click() = 0;
+    virtual void cmdSave_Click() = 0;
+
+    // The fourteen checks and the range checks; on a failure shows its message and focuses the field.
+    bool ValidateTripFields();
+
+    TripFieldTexts fieldTexts() const;
+    void setFieldTexts(const TripFieldTexts& texts);
+
+protected:
+    TripForm(Kind kind, QWidget* parent);
+
+    // Opening steps, each skipped quietly when it fails; the windows run them in their own order.
+    void ClearClipboard();
+    void LoadFormIcon();
+    void LoadPictures(const QString& first, const QString& second);
+    void SetFormCaption();
+    // Puts a widget (the trip list) above the fields, first in the tab order.
+    void placeAbove(QWidget* widget);
+    // Closes (unloads) the window; nothing is asked.
+    void closeForm();
+    // Date back to today, every field and the notes emptied.
+    void clearFields();
+
+    // Steps 1 to 13 of a save: hourglass, identifier, value set and totals (rewriting Total Miles
+    // when the odometers give the miles), the library call, default pointer. False when the identifier
+    // could not be had or the library did not store the trip.
+    bool GatherAndStore(const std::function<std::optional<QString>()>& tripId, bool update);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QVBoxLayout* top_ = nullptr;
+    Kind kind_;
+};

@@ -1,0 +1,290 @@
+#include "trips/TripRules.h"
+
+#include "platform/Format.h"
+
+namespace {
+
+// The names the messages give the numeric fields, by txtBox index.
+const char* const fieldNames[kTripFieldCount] = {"Rate Per Mile",
+                                                 "Odometer Reading (Start)",
+                                                 "Odometer Reading (End)",
+                                                 "Total Miles",
+                                                 "Fuel Cost",
+                                                 "Parking Fee",
+                                                 "Meals",
+                                                 "Lodging Cost",
+                                                 "Telephone Charges",
+                                                 "Repairs",
+                                                 "Towing Costs",
+                                                 "Misc. Expenses",
+                                                 "Destination"};
+
+QString outOfRange(int field) {
+    return QString::fromLatin1(fieldNames[field]) + QStringLiteral(" is out of range! ");
+}
+
+struct Converted {
+    TripValueSet values;
+    std::optional<TripCheck> failure; // the first value its column cannot hold
+};
+
+// One conversion for both the range checks and the value set, so that what passes is what is stored.
+Converted convert(const TripFieldTexts& txt, const QLocale& locale) {
+    Converted c;
+    TripValueSet& v = c.values;
+    const auto fail = [&c](int field, const QString& message) {
+        if (!c.failure)
+            c.failure = TripCheck{field, message};
+    };
+    const auto number = [&](int field) { return ParseNumber(txt[static_cast<std::size_t>(field)], locale); };
+
+    if (const auto rate = number(fldRate)) {
+        if (const auto single = ToSingle(*rate))
+            v.sngRate = *single;
+        else
+            fail(fldRate, outOfRange(fldRate));
+    }
+    for (int i = 0; i < 2; ++i) {
+        const int field = fldStartOdometer + i;
+        if (const auto reading = number(field)) {
+            if (const auto whole = ToLong(*reading))
+                v.lngNumbers[static_cast<std::size_t>(i)] = *whole;
+            else
+                fail(field, outOfRange(field));
+        }
+    }
+    if (v.lngNumbers[0] > 0 && v.lngNumbers[1] > 0) {
+        const std::int64_t difference = std::int64_t(v.lngNumbers[1]) - std::int64_t(v.lngNumbers[0]);
+        if (const auto miles = ToInteger(static_cast<double>(difference))) {
+            v.intMiles = *miles;
+            v.milesFromOdometers = true;
+        } else {
+            fail(fldEndOdometer, outOfRange(fldMiles)); // the readings are what the user must correct
+        }
+    } else if (const auto typed = number(fldMiles)) {
+        if (const auto miles = ToInteger(*typed))
+            v.intMiles = *miles;
+        else
+            fail(fldMiles, outOfRange(fldMiles));
+    }
+    for (int i = 0; i < 8; ++i) {
+        const int field = fldFuel + i;
+        if (const auto amount = number(field)) {
+            if (const auto single = ToSingle(*amount))
+                v.sngMoney[static_cast<std::size_t>(i)] = *single;
+            else
+                fail(field, outOfRange(field));
+        }
+    }
+    if (v.intMiles > 0 && v.sngRate > 0.0f) {
+        if (const auto mileage = ToSingle(static_cast<double>(v.sngRate) * v.intMiles))
+            v.sngMoney[8] = *mileage;
+        else
+            fail(fldRate, outOfRange(fldRate));
+    }
+    double total = 0.0; // summed wide, stored once as single
+    for (std::size_t i = 0; i <= 8; ++i)
+        total += static_cast<double>(v.sngMoney[i]);
+    if (const auto single = ToSingle(total))
+        v.sngMoney[9] = *single;
+    else
+        fail(fldFuel, QStringLiteral("Trip Total is out of range! "));
+    return c;
+}
+
+bool textLess(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+template <typename T> bool optionalLess(const std::optional<T>& a, const std::optional<T>& b) {
+    if (!a || !b)
+        return !a && b; // empty cells first
+    return *a < *b;
+}
+
+std::optional<double> realOf(const Value& value) {
+    if (value.isNull())
+        return std::nullopt;
+    return value.toDouble();
+}
+
+std::optional<std::int64_t> wholeOf(const Value& value) {
+    if (value.isNull())
+        return std::nullopt;
+    return value.toInt64();
+}
+
+QString textOf(const Value& value) {
+    return QString::fromStdString(value.toString());
+}
+
+template <typename T> QString wholeText(const std::optional<T>& value) {
+    return value ? QString::number(*value) : QString();
+}
+
+} // namespace
+
+std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale) {
+    const auto notNumber = [&](int field) {
+        const QString& text = txt[static_cast<std::size_t>(field)];
+        return !text.isEmpty() && !ParseNumber(text, locale);
+    };
+    if (txt[fldDestination].isEmpty())
+        return TripCheck{fldDestination, QStringLiteral("Destination is missing! ")};
+    if (notNumber(fldRate))
+        return TripCheck{fldRate, QStringLiteral("Rate Per Mile must be a number! \r\n\r\n"
+                                                 "This is the amount paid or charged per mile of travel. ")};
+    for (int field : {fldStartOdometer, fldEndOdometer}) {
+        if (notNumber(field))
+            return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
+    }
+    if (txt[fldMiles].isEmpty())
+        return TripCheck{fldMiles, QStringLiteral("Total Miles is missing! ")};
+    for (int field = fldMiles; field <= fldMisc; ++field) {
+        if (notNumber(field))
+            return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
+    }
+    return convert(txt, locale).failure;
+}
+
+TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
+                        const QLocale& locale) {
+    TripValueSet v = convert(txt, locale).values;
+    v.strText[0] = tripId.toStdString();
+    v.strText[1] = notes.toStdString();
+    v.strText[2] = txt[fldDestination].toStdString();
+    v.datDate = ToWendloDate(date);
+    return v;
+}
+
+WendloDate ToWendloDate(const QDate& date) {
+    WendloDate d;
+    d.year = date.year();
+    d.month = date.month();
+    d.day = date.day();
+    return d;
+}
+
+std::optional<QString> TripIDAfter(const Recordset* rs) {
+    if (!rs || !rs->isOpen() || rs->eof())
+        return std::nullopt;
+    const Value highest = rs->Fields("NewTripID");
+    std::int64_t number = 1;
+    if (!highest.isNull() && highest.toInt64() != 0)
+        number = highest.toInt64() + 1;
+    if (number < 1 || number > INT32_MAX)
+        return std::nullopt;
+    return QStringLiteral("T-") + QString::number(number);
+}
+
+StoredTrip StoredTripFromRecord(const Recordset& rs) {
+    static const char* const moneyColumns[8] = {"Fuel",  "Parking", "Meals",  "Motel",
+                                                "Phone", "Repairs", "Towing", "Expense"};
+    StoredTrip t;
+    t.tripId = textOf(rs.Fields("TripID"));
+    t.dateText = textOf(rs.Fields("StartDate"));
+    t.date = TextToDate(t.dateText);
+    t.destination = textOf(rs.Fields("Destination"));
+    t.rate = realOf(rs.Fields("Rate"));
+    t.startOdometer = wholeOf(rs.Fields("StartOdometer"));
+    t.endOdometer = wholeOf(rs.Fields("EndOdometer"));
+    t.miles = wholeOf(rs.Fields("Miles"));
+    for (std::size_t i = 0; i < 8; ++i)
+        t.money[i] = realOf(rs.Fields(moneyColumns[i]));
+    t.notes = textOf(rs.Fields("Notes"));
+    return t;
+}
+
+const QStringList& TripListHeaders() {
+    static const QStringList headers = {"Trip ID",     "Date",   "Destination", "Rate",  "Start Miles", "End Miles",
+                                        "Total Miles", "Fuel",   "Parking",     "Meals", "Lodging",     "Phone",
+                                        "Repairs",     "Towing", "Misc. Exp",   "Notes"};
+    return headers;
+}
+
+Qt::Alignment TripListAlignment(int column) {
+    if (column == 1 || (column >= 4 && column <= 6))
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    if (column == 3 || (column >= 7 && column <= 14))
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QString TripListCell(const StoredTrip& t, int column, const QLocale& locale) {
+    switch (column) {
+    case 0:
+        return t.tripId;
+    case 1:
+        return t.date.isValid() ? DateToText(t.date) : t.dateText;
+    case 2:
+        return t.destination;
+    case 3:
+        return t.rate ? FormatNumber(*t.rate, QStringLiteral("##0.#0"), locale) : QString();
+    case 4:
+        return wholeText(t.startOdometer);
+    case 5:
+        return wholeText(t.endOdometer);
+    case 6:
+        return wholeText(t.miles);
+    case 15:
+        return t.notes;
+    default:
+        if (column >= 7 && column <= 14) {
+            const auto& amount = t.money[static_cast<std::size_t>(column - 7)];
+            return amount ? FormatNumber(*amount, QStringLiteral("#,##0.#0"), locale) : QString();
+        }
+        return QString();
+    }
+}
+
+QStringList TripListTexts(const StoredTrip& t, const QLocale& locale) {
+    QStringList cells;
+    cells.reserve(kTripListColumns);
+    for (int column = 0; column < kTripListColumns; ++column)
+        cells << TripListCell(t, column, locale);
+    return cells;
+}
+
+TripFieldTexts TripFieldTextsOf(const StoredTrip& t, const QLocale& locale) {
+    TripFieldTexts txt;
+    txt[fldDestination] = t.destination;
+    txt[fldRate] = t.rate ? FormatSingle(*t.rate, QStringLiteral("##0.##0"), locale) : QString();
+    txt[fldStartOdometer] = wholeText(t.startOdometer);
+    txt[fldEndOdometer] = wholeText(t.endOdometer);
+    txt[fldMiles] = wholeText(t.miles);
+    for (std::size_t i = 0; i < 8; ++i) {
+        const auto& amount = t.money[i];
+        txt[fldFuel + i] = amount ? FormatSingle(*amount, QStringLiteral("#,##0.#0"), locale) : QString();
+    }
+    return txt;
+}
+
+bool TripLess(const StoredTrip& a, const StoredTrip& b, int column) {
+    switch (column) {
+    case 0:
+        return textLess(a.tripId, b.tripId);
+    case 1:
+        if (a.date.isValid() && b.date.isValid())
+            return a.date < b.date;
+        if (a.date.isValid() != b.date.isValid())
+            return b.date.isValid(); // unreadable dates first
+        return textLess(a.dateText, b.dateText);
+    case 2:
+        return textLess(a.destination, b.destination);
+    case 3:
+        return optionalLess(a.rate, b.rate);
+    case 4:
+        return optionalLess(a.startOdometer, b.startOdometer);
+    case 5:
+        return optionalLess(a.endOdometer, b.endOdometer);
+    case 6:
+        return optionalLess(a.miles, b.miles);
+    case 15:
+        return textLess(a.notes, b.notes);
+    default:
+        if (column >= 7 && column <= 14)
+            return optionalLess(a.money[static_cast<std::size_t>(column - 7)],
+                                b.money[static_cast<std::size_t>(column - 7)]);
+        return false;
+    }
+}

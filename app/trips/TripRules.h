@@ -1,0 +1,98 @@
+#pragma once
+// What the two trip windows compute without widgets: the field checks, the trip value set with its
+// totals, the next trip identifier, and the stored trip behind each row of the trip list.
+
+#include "Wendlo.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Indexes of the text-box array txtBox.
+enum TripField : int {
+    fldRate = 0,
+    fldStartOdometer = 1,
+    fldEndOdometer = 2,
+    fldMiles = 3,
+    fldFuel = 4,
+    fldParking = 5,
+    fldMeals = 6,
+    fldLodging = 7,
+    fldPhone = 8,
+    fldRepairs = 9,
+    fldTowing = 10,
+    fldMisc = 11,
+    fldDestination = 12,
+};
+constexpr int kTripFieldCount = 13;
+using TripFieldTexts = std::array<QString, kTripFieldCount>;
+
+// The first failing check: the text box that gets the focus and the message shown.
+struct TripCheck {
+    int field = 0;
+    QString message;
+};
+
+// The checks of Save and Delete in their fixed order: Destination, the number tests, Total Miles;
+// then every value against what its column holds (16-bit miles, 32-bit odometers, single amounts).
+std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale = QLocale());
+
+// The six arguments of AddTrip and UpdateTrip.
+struct TripValueSet {
+    std::vector<std::string> strText = std::vector<std::string>(4);
+    WendloDate datDate;
+    std::int16_t intMiles = 0;
+    std::vector<std::int32_t> lngNumbers = std::vector<std::int32_t>(3);
+    std::vector<float> sngMoney = std::vector<float>(11);
+    float sngRate = 0.0f;
+    // Both odometer readings were positive: the miles are their difference and the Total Miles field
+    // is rewritten with it.
+    bool milesFromOdometers = false;
+};
+
+// Gathers the fields into the value set and computes the miles, the mileage amount and the trip total.
+// A value that does not convert stays 0.
+TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
+                        const QLocale& locale = QLocale());
+
+WendloDate ToWendloDate(const QDate& date);
+
+// The identifier after the highest ID that GetNewTripID returned: T-1 for an empty table. Nothing when
+// the read produced no row, so the caller stops instead of inventing one.
+std::optional<QString> TripIDAfter(const Recordset* rs);
+
+// One stored trip as the list row holds it: the values themselves, not their display texts.
+struct StoredTrip {
+    QString tripId;
+    QString dateText; // as stored
+    QDate date;       // invalid when the stored text is no date
+    QString destination;
+    std::optional<double> rate;
+    std::optional<std::int64_t> startOdometer;
+    std::optional<std::int64_t> endOdometer;
+    std::optional<std::int64_t> miles;
+    std::array<std::optional<double>, 8> money; // Fuel .. Expense
+    QString notes;
+};
+
+StoredTrip StoredTripFromRecord(const Recordset& rs);
+
+constexpr int kTripListColumns = 16;
+// Header texts and alignment of the trip list's columns.
+const QStringList& TripListHeaders();
+Qt::Alignment TripListAlignment(int column);
+// One cell text of a trip's row, and all sixteen.
+QString TripListCell(const StoredTrip& trip, int column, const QLocale& locale = QLocale());
+QStringList TripListTexts(const StoredTrip& trip, const QLocale& locale = QLocale());
+// The field texts of a trip loaded for editing: the list's formats, with more decimals only where the
+// stored value needs them, so that saving unchanged stores the same values.
+TripFieldTexts TripFieldTextsOf(const StoredTrip& trip, const QLocale& locale = QLocale());
+// Row order for a column: dates as dates, amounts and counts as numbers, the rest as text.
+bool TripLess(const StoredTrip& a, const StoredTrip& b, int column);

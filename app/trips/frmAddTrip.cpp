@@ -1,0 +1,56 @@
+#include "trips/frmAddTrip.h"
+
+#include "platform/MsgBox.h"
+#include "shell/modGlobal.h"
+
+#include <QDateEdit>
+#include <QPlainTextEdit>
+
+frmAddTrip::frmAddTrip(QWidget* parent) : TripForm(Kind::Add, parent) {
+    setObjectName(QStringLiteral("frmAddTrip"));
+    Form_Load();
+}
+
+void frmAddTrip::Form_Load() {
+    ClearClipboard();
+    LoadFormIcon();
+    LoadPictures(QStringLiteral("trip.wmf"), QStringLiteral("hwy.wmf"));
+    SetFormCaption();
+    datBox->setDate(QDate::currentDate());
+    NewTrip();
+}
+
+void frmAddTrip::cmdClear_Click() {
+    clearFields();
+    txtBox[fldDestination]->setFocus(Qt::OtherFocusReason);
+}
+
+std::optional<QString> frmAddTrip::NextTripID() {
+    try {
+        rsTrip = objTrip ? objTrip->GetNewTripID() : nullptr;
+    } catch (...) {
+        rsTrip.reset();
+    }
+    if (rsTrip)
+        rsTrip->MoveFirst();
+    const std::optional<QString> id = TripIDAfter(rsTrip.get());
+    CloseRecordset();
+    return id;
+}
+
+void frmAddTrip::cmdSave_Click() {
+    TrimTextFields(this);
+    if (!ValidateTripFields())
+        return;
+    // A failed save keeps what was typed, so the user can try again.
+    if (!GatherAndStore([this] { return NextTripID(); }, false)) {
+        MsgBox(QStringLiteral("Trip Record was NOT Saved! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
+        return;
+    }
+    const int answer = MsgBox(QStringLiteral("New Trip Record Saved! \r\n\r\nDo you want to add another Trip record? "),
+                              vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Saved Successfully"));
+    if (answer == vbYes)
+        cmdClear_Click();
+    else
+        closeForm();
+}

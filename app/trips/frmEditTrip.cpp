@@ -1,0 +1,216 @@
+#include "trips/frmEditTrip.h"
+
+#include "platform/MousePointer.h"
+#include "platform/MsgBox.h"
+#include "shell/modGlobal.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+// A list row that keeps the stored trip behind its texts: loading and sorting use the values,
+// never the rounded display texts. The texts are made when the view asks for them, so a long list
+// fills quickly; the row cannot be edited, so they never change.
+class TripListItem : public QTreeWidgetItem {
+public:
+    explicit TripListItem(StoredTrip stored) : QTreeWidgetItem(QTreeWidgetItem::UserType), trip(std::move(stored)) {
+        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    }
+
+    QVariant data(int column, int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return TripListCell(trip, column);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant(int(TripListAlignment(column)));
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        if (other.type() != QTreeWidgetItem::UserType)
+            return QTreeWidgetItem::operator<(other);
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return TripLess(trip, static_cast<const TripListItem&>(other).trip, column);
+    }
+
+    const StoredTrip trip;
+};
+
+const int columnWidths[kTripListColumns] = {60, 80, 160, 50, 75, 75, 75, 70, 70, 70, 70, 70, 70, 70, 70, 200};
+
+} // namespace
+
+frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
+    setObjectName(QStringLiteral("frmEditTrip"));
+
+    lvTrip = new QTreeWidget(this);
+    lvTrip->setObjectName(QStringLiteral("lvTrip"));
+    lvTrip->setColumnCount(kTripListColumns);
+    lvTrip->setHeaderLabels(TripListHeaders());
+    for (int column = 0; column < kTripListColumns; ++column) {
+        lvTrip->headerItem()->setTextAlignment(column, TripListAlignment(column));
+        lvTrip->setColumnWidth(column, columnWidths[column]);
+    }
+    lvTrip->setRootIsDecorated(false);
+    lvTrip->setUniformRowHeights(true);
+    lvTrip->setAllColumnsShowFocus(true);
+    lvTrip->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvTrip->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTrip->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvTrip->setMinimumHeight(160);
+    lvTrip->header()->setSectionsClickable(true);
+    lvTrip->header()->setSortIndicatorShown(false);
+    placeAbove(lvTrip);
+
+    resize(860, sizeHint().height()); // room for most of the list's columns
+
+    lblID = new QLabel(this);
+    lblID->setObjectName(QStringLiteral("lblID"));
+    lblID->hide();
+
+    connect(lvTrip, &QTreeWidget::itemClicked, this, &frmEditTrip::lvTrip_Click);
+    connect(lvTrip, &QTreeWidget::itemActivated, this, &frmEditTrip::lvTrip_Click);
+    connect(lvTrip->header(), &QHeaderView::sectionClicked, this, &frmEditTrip::lvTrip_ColumnClick);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmEditTrip::cmdDelete_Click);
+
+    Form_Load();
+}
+
+frmEditTrip::~frmEditTrip() {
+    if (itmTrip && itmTrip == lastItem_)
+        itmTrip = nullptr; // the shared row must not outlive this window's list
+}
+
+void frmEditTrip::Form_Load() {
+    ClearClipboard();
+    lblID->hide();
+    lblID->clear();
+    SetFormCaption();
+    LoadFormIcon();
+    LoadPictures(QStringLiteral("hwy.wmf"), QStringLiteral("trip.wmf"));
+    datBox->setDate(QDate::currentDate());
+    NewTrip();
+    FillTripList();
+}
+
+void frmEditTrip::FillTripList() {
+    SetMousePointer(this, vbHourglass);
+    try {
+        rsTrip = objTrip ? objTrip->LoadTrip() : nullptr;
+    } catch (...) {
+        rsTrip.reset();
+    }
+    QList<QTreeWidgetItem*> rows;
+    if (rsTrip) {
+        rows.reserve(static_cast<qsizetype>(rsTrip->RecordCount()));
+        rsTrip->MoveFirst();
+        while (!rsTrip->eof()) {
+            auto* item = new TripListItem(StoredTripFromRecord(*rsTrip));
+            rows.append(item);
+            itmTrip = lastItem_ = item;
+            rsTrip->MoveNext();
+        }
+    }
+    lvTrip->addTopLevelItems(rows); // at once: the view lays out once, not per row
+    CloseRecordset();
+    SetMousePointer(this, vbDefault);
+}
+
+void frmEditTrip::emptyList() {
+    if (itmTrip && itmTrip == lastItem_)
+        itmTrip = nullptr;
+    lastItem_ = nullptr;
+    lvTrip->clear();
+}
+
+void frmEditTrip::lvTrip_Click() {
+    QTreeWidgetItem* item = lvTrip->currentItem();
+    if (!item || item->type() != QTreeWidgetItem::UserType)
+        return;
+    SetMousePointer(this, vbHourglass);
+    itmTrip = lastItem_ = item;
+    const StoredTrip& trip = static_cast<const TripListItem*>(item)->trip;
+    lblID->setText(trip.tripId);
+    if (trip.date.isValid())
+        datBox->setDate(trip.date);
+    setFieldTexts(TripFieldTextsOf(trip));
+    rtBox->setPlainText(trip.notes);
+    SetMousePointer(this, vbDefault);
+}
+
+void frmEditTrip::lvTrip_ColumnClick(int column) {
+    SetMousePointer(this, vbHourglass);
+    sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    // The rows are sorted once; rows added later are not placed by it.
+    lvTrip->header()->setSortIndicator(column, sortOrder_);
+    lvTrip->sortItems(column, sortOrder_);
+    SetMousePointer(this, vbDefault);
+}
+
+void frmEditTrip::cmdClear_Click() {
+    clearFields();
+    lblID->hide();
+    lblID->clear();
+    lvTrip->setFocus(Qt::OtherFocusReason);
+}
+
+void frmEditTrip::cmdSave_Click() {
+    if (lblID->text().isEmpty()) {
+        MsgBox(QStringLiteral("Select a record to edit before saving. "), vbExclamation | vbOKOnly);
+        return;
+    }
+    TrimTextFields(this);
+    if (!ValidateTripFields())
+        return;
+    const QString id = lblID->text();
+    // A failed update keeps the fields and the loaded trip, so the user can try again.
+    if (!GatherAndStore([id] { return std::optional<QString>(id); }, true)) {
+        MsgBox(QStringLiteral("Trip Record was NOT Updated! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
+        return;
+    }
+    const int answer = MsgBox(QStringLiteral("Trip Record Updated! \r\n\r\nDo you want to edit another Trip record? "),
+                              vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Updated Successfully"));
+    if (answer == vbYes) {
+        cmdClear_Click();
+        emptyList();
+        FillTripList();
+    } else {
+        closeForm();
+    }
+}
+
+void frmEditTrip::cmdDelete_Click() {
+    if (lblID->text().isEmpty())
+        return;
+    TrimTextFields(this);
+    if (!ValidateTripFields())
+        return;
+    std::string strID = lblID->text().toStdString();
+    bool deleted = false;
+    if (objTrip) {
+        try {
+            deleted = objTrip->DeleteTrip(strID); // the library asks the user to confirm
+        } catch (...) {
+            deleted = false;
+        }
+    }
+    if (!deleted) {
+        MsgBox(QStringLiteral("Trip Record was NOT Deleted! "), vbExclamation | vbOKOnly);
+        cmdClear_Click();
+        return;
+    }
+    const int answer =
+        MsgBox(QStringLiteral("Trip Record Deleted! \r\n\r\nDo you want to delete another Trip record? "),
+               vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Removed Successfully"));
+    if (answer == vbYes) {
+        cmdClear_Click();
+        emptyList();
+        FillTripList();
+    } else {
+        closeForm();
+    }
+}

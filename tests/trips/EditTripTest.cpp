@@ -1,0 +1,302 @@
+// The trip editing window against a real database: the list, loading a row, saving, deleting, sorting.
+#include "support/MsgBoxScript.h"
+#include "trips/TripTestUtil.h"
+#include "trips/frmEditTrip.h"
+
+#include "platform/MousePointer.h"
+#include "shell/modGlobal.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+const char* const confirmText = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
+
+QTreeWidgetItem* rowOf(frmEditTrip& form, const QString& tripId) {
+    const auto found = form.lvTrip->findItems(tripId, Qt::MatchExactly, 0);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void clickRow(frmEditTrip& form, const QString& tripId) {
+    QTreeWidgetItem* item = rowOf(form, tripId);
+    ASSERT_NE(item, nullptr) << tripId.toStdString();
+    form.lvTrip->scrollToItem(item);
+    const QRect rect = form.lvTrip->visualItemRect(item);
+    QTest::mouseClick(form.lvTrip->viewport(), Qt::LeftButton, {},
+                      QPoint(qMax(rect.left(), 0) + 10, rect.center().y()));
+    ASSERT_EQ(form.lblID->text(), tripId);
+}
+
+void clickHeader(frmEditTrip& form, int column) {
+    QHeaderView* header = form.lvTrip->header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+QStringList column(frmEditTrip& form, int col) {
+    QStringList texts;
+    for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
+        texts << form.lvTrip->topLevelItem(i)->text(col);
+    return texts;
+}
+
+// A trip with exact stored values that the list shows rounded.
+QString addDetailedTrip(const AppFolder& app) {
+    const QString id = app.addTrip("O'Hare", "10/2/2007", 0, "line one\nline two");
+    app.exec("UPDATE tblMain SET Rate = 0.476, StartOdometer = 100, EndOdometer = 250, Miles = 150, Fuel = 1234.5, "
+             "Expense = 1234.567, Meals = 12.125 WHERE TripID = '" +
+             id + "';");
+    return id;
+}
+
+TEST(EditTrip, ListShowsEveryTripInSixteenColumns) {
+    AppFolder app;
+    const QString id = addDetailedTrip(app);
+    app.addTrip("Peoria", "9/30/2007");
+    frmEditTrip form;
+    ASSERT_EQ(form.lvTrip->columnCount(), 16);
+    QStringList headers;
+    for (int c = 0; c < 16; ++c)
+        headers << form.lvTrip->headerItem()->text(c);
+    EXPECT_EQ(headers,
+              (QStringList{"Trip ID", "Date", "Destination", "Rate", "Start Miles", "End Miles", "Total Miles", "Fuel",
+                           "Parking", "Meals", "Lodging", "Phone", "Repairs", "Towing", "Misc. Exp", "Notes"}));
+    ASSERT_EQ(form.lvTrip->topLevelItemCount(), 2);
+    QTreeWidgetItem* row = rowOf(form, id);
+    ASSERT_NE(row, nullptr);
+    QStringList cells;
+    for (int c = 0; c < 16; ++c)
+        cells << row->text(c);
+    EXPECT_EQ(cells, (QStringList{id, "10/2/2007", "O'Hare", "0.48", "100", "250", "150", "1,234.50", "0.00", "12.13",
+                                  "0.00", "0.00", "0.00", "0.00", "1,234.57", "line one\nline two"}));
+    EXPECT_EQ(row->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_TRUE(form.lblID->text().isEmpty());
+    EXPECT_FALSE(form.lblID->isVisibleTo(&form));
+    EXPECT_EQ(MousePointerOf(&form), vbDefault);
+}
+
+TEST(EditTrip, SaveOrDeleteWithoutASelectedTrip) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    EXPECT_EQ(script.count(), 0); // Delete does nothing and says nothing
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "Select a record to edit before saving. ");
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+    EXPECT_EQ(script.last().title, App::Title());
+    // After Clear a loaded trip counts as not selected again.
+    clickRow(form, "T-1");
+    QTest::mouseClick(form.cmdClear, Qt::LeftButton);
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.count(), 2);
+    EXPECT_EQ(script.last().text, "Select a record to edit before saving. ");
+}
+
+TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
+    AppFolder app;
+    const QString id = addDetailedTrip(app);
+    MsgBoxScript script;
+    script.answer(vbYes);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    EXPECT_EQ(form.datBox->date(), QDate(2007, 10, 2));
+    EXPECT_EQ(form.txtBox[12]->text(), "O'Hare");
+    EXPECT_EQ(form.txtBox[0]->text(), "0.476");
+    EXPECT_EQ(form.txtBox[1]->text(), "100");
+    EXPECT_EQ(form.txtBox[3]->text(), "150");
+    EXPECT_EQ(form.txtBox[4]->text(), "1,234.50");
+    EXPECT_EQ(form.txtBox[5]->text(), "0.00");
+    EXPECT_EQ(form.txtBox[6]->text(), "12.125");
+    EXPECT_EQ(form.txtBox[11]->text(), "1,234.567");
+    EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two");
+    EXPECT_EQ(itmTrip, rowOf(form, id));
+
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "Trip Record Updated! \r\n\r\nDo you want to edit another Trip record? ");
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+    EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
+    const QString where = " FROM tblMain WHERE TripID = '" + id + "'";
+    EXPECT_EQ(app.scalar("SELECT Rate" + where).toDouble(), 0.476);
+    EXPECT_EQ(app.scalar("SELECT Fuel" + where).toDouble(), 1234.5);
+    EXPECT_EQ(app.scalar("SELECT Meals" + where).toDouble(), 12.125);
+    EXPECT_EQ(app.scalar("SELECT Expense" + where).toDouble(), 1234.567);
+    EXPECT_EQ(app.scalar("SELECT StartDate" + where).toString(), "10/2/2007");
+    EXPECT_EQ(app.scalar("SELECT Notes" + where).toString(), "line one\nline two");
+    EXPECT_EQ(app.scalar("SELECT Destination" + where).toString(), "O'Hare");
+    // Yes: cleared, nothing loaded, the list rebuilt.
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.lblID->text().isEmpty());
+    EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
+    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), form.lvTrip);
+}
+
+TEST(EditTrip, EditedValuesAreStoredAndNoCloses) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    form.datBox->setDate(QDate(2008, 2, 4));
+    typeFields(form, {{12, "Joliet"}, {1, "1000"}, {2, "1100"}, {7, "80"}});
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.txtBox[3]->text(), "100");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Joliet");
+    EXPECT_EQ(app.scalar("SELECT Miles FROM tblMain").toInt(), 100);
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT Mileage FROM tblMain").toDouble(), 47.5);
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT TotalTrip FROM tblMain").toDouble(), 127.5);
+    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain").toString(), "2/4/2008");
+    EXPECT_EQ(app.scalar("SELECT TripID FROM tblMain").toString(), id);
+}
+
+TEST(EditTrip, FailedUpdateKeepsTheFieldsAndTheLoadedTrip) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    MsgBoxScript script;
+    script.allowUnscripted();
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    typeFields(form, {{12, "Joliet"}, {4, "25"}});
+    const TripFieldTexts typed = form.fieldTexts();
+    {
+        DatabaseLock lock(app.databasePath(), "BEGIN IMMEDIATE;");
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+        EXPECT_LT(timer.elapsed(), 15000);
+    }
+    ASSERT_GE(script.count(), 1);
+    EXPECT_EQ(script.last().text, "Trip Record was NOT Updated! ");
+    EXPECT_EQ(script.last().title, " ERROR");
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_EQ(form.fieldTexts(), typed);
+    EXPECT_EQ(form.lblID->text(), id);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
+
+    script.clear();
+    script.allowUnscripted(false);
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Joliet");
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT Fuel FROM tblMain").toDouble(), 25.0);
+}
+
+TEST(EditTrip, DeleteAnsweredNoKeepsTheTrip) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 2);
+    EXPECT_EQ(script.shown()[0].text, confirmText);
+    EXPECT_EQ(script.shown()[0].title, "** WARNING **");
+    EXPECT_EQ(script.shown()[0].style, vbYesNo | vbQuestion | vbDefaultButton2);
+    EXPECT_EQ(script.last().text, "Trip Record was NOT Deleted! ");
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+    EXPECT_EQ(script.last().title, App::Title());
+    EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
+    EXPECT_TRUE(form.lblID->text().isEmpty());
+    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+}
+
+TEST(EditTrip, BlankDestinationBlocksDelete) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    typeFields(form, {{12, "  "}});
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "Destination is missing! ");
+    EXPECT_EQ(QApplication::focusWidget(), form.txtBox[12]);
+    EXPECT_EQ(form.lblID->text(), id); // still loaded
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+}
+
+TEST(EditTrip, DeletingTheLastTripLeavesAnEmptyUsableList) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    MsgBoxScript script;
+    script.answer(vbYes).answer(vbYes);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 2);
+    EXPECT_EQ(script.last().text, "Trip Record Deleted! \r\n\r\nDo you want to delete another Trip record? ");
+    EXPECT_EQ(script.last().title, "Record Removed Successfully");
+    EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 0);
+    EXPECT_EQ(itmTrip, nullptr);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 0);
+    script.clear();
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, "Select a record to edit before saving. ");
+}
+
+TEST(EditTrip, DeleteThenNoClosesTheWindow) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    const QString id = app.addTrip("Joliet");
+    MsgBoxScript script;
+    script.answer(vbYes).answer(vbNo);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
+}
+
+TEST(EditTrip, ColumnClicksSortByValueAndToggleTheDirection) {
+    AppFolder app;
+    app.addTrip("beta", "9/30/2007", 999.0);
+    app.addTrip("Alpha", "10/2/2007", 1000.0);
+    app.addTrip("gamma", "1/15/2008", 5.5);
+    app.exec("UPDATE tblMain SET Fuel = TotalTrip, Miles = ID * 5;"); // 5, 10, 15 miles
+    frmEditTrip form;
+    showActive(form);
+    clickHeader(form, 2); // the first click sorts descending
+    EXPECT_EQ(column(form, 2), (QStringList{"gamma", "beta", "Alpha"}));
+    clickHeader(form, 2);
+    EXPECT_EQ(column(form, 2), (QStringList{"Alpha", "beta", "gamma"}));
+    clickHeader(form, 1); // the direction is one setting for the list: descending again
+    EXPECT_EQ(column(form, 1), (QStringList{"1/15/2008", "10/2/2007", "9/30/2007"}));
+    clickHeader(form, 1);
+    EXPECT_EQ(column(form, 1), (QStringList{"9/30/2007", "10/2/2007", "1/15/2008"}));
+    clickHeader(form, 7);
+    EXPECT_EQ(column(form, 7), (QStringList{"1,000.00", "999.00", "5.50"}));
+    form.lvTrip_ColumnClick(6);
+    EXPECT_EQ(column(form, 6), (QStringList{"5", "10", "15"}));
+    EXPECT_EQ(MousePointerOf(&form), vbDefault);
+    // A row clicked after sorting loads that row's trip.
+    clickRow(form, "T-2");
+    EXPECT_EQ(form.txtBox[12]->text(), "Alpha");
+}
+
+} // namespace
