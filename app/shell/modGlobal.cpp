@@ -1,16 +1,29 @@
 #include "shell/modGlobal.h"
 
+#include "platform/Help.h"
+#include "platform/MousePointer.h"
+#include "platform/SingleInstance.h"
 #include "platform/TripLoader.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextEdit>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 std::shared_ptr<_Trip> objTrip;
 RecordsetPtr rsTrip;
@@ -20,6 +33,7 @@ std::shared_ptr<DbConnection> conTrips;
 
 namespace {
 QString testPath;
+QString helpFile;
 } // namespace
 
 namespace App {
@@ -28,11 +42,27 @@ QString Path() {
         return testPath;
     return QCoreApplication::applicationDirPath();
 }
-QString Title() { return QStringLiteral("Odomark"); }
-int Major() { return ODOMARK_VERSION_MAJOR; }
-int Minor() { return ODOMARK_VERSION_MINOR; }
-QString Caption() { return Title() + QStringLiteral("  -  ") + QString::number(Major()) + "." + QString::number(Minor()); }
-void setPathForTesting(const QString& path) { testPath = path; }
+QString Title() {
+    return QStringLiteral("Odomark");
+}
+int Major() {
+    return ODOMARK_VERSION_MAJOR;
+}
+int Minor() {
+    return ODOMARK_VERSION_MINOR;
+}
+QString Caption() {
+    return Title() + QStringLiteral("  -  ") + QString::number(Major()) + "." + QString::number(Minor());
+}
+void setPathForTesting(const QString& path) {
+    testPath = path;
+}
+QString HelpFile() {
+    return helpFile;
+}
+void setHelpFile(const QString& path) {
+    helpFile = path;
+}
 } // namespace App
 
 void CloseRecordset() {
@@ -51,6 +81,17 @@ QString trimBlanks(const QString& text) {
         --end;
     return text.mid(start, end - start);
 }
+
+// The editor inside a date picker, spin box or combo box is part of that control, not a text box.
+bool isPartOfAnotherControl(const QWidget* box) {
+    for (const QWidget* p = box->parentWidget(); p; p = p->parentWidget()) {
+        if (qobject_cast<const QAbstractSpinBox*>(p) || qobject_cast<const QComboBox*>(p))
+            return true;
+        if (p->isWindow())
+            break;
+    }
+    return false;
+}
 } // namespace
 
 void TrimTextFields(QWidget* frm) {
@@ -68,6 +109,8 @@ void TrimTextFields(QWidget* frm) {
             if (trimmed != text)
                 plain->setPlainText(trimmed);
         } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            if (isPartOfAnotherControl(box))
+                continue;
             const QString trimmed = trimBlanks(box->text());
             if (trimmed != box->text())
                 box->setText(trimmed);
@@ -102,6 +145,41 @@ QMdiArea* findMdiArea() {
     }
     return nullptr;
 }
+
+// A child window's frame goes with its window: when the window closes itself (its own exit button),
+// the frame is removed and both are deleted, so the next command opens a fresh window.
+class ChildCloseWatcher : public QObject {
+public:
+    ChildCloseWatcher(QWidget* frm, QMdiSubWindow* sub) : QObject(frm), frm_(frm), sub_(sub) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == frm_ && event->type() == QEvent::Close) {
+            // Whether the window accepts the close is known only after its own handler has run.
+            QPointer<QWidget> frm = frm_;
+            QPointer<QMdiSubWindow> sub = sub_;
+            QTimer::singleShot(0, [frm, sub] {
+                if (sub && (!frm || frm->isHidden()) && !sub->isMinimized()) {
+                    sub->hide();
+                    sub->deleteLater();
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> frm_;
+    QPointer<QMdiSubWindow> sub_;
+};
+
+QMdiSubWindow* subWindowOf(QMdiArea* area, const QWidget* frm) {
+    for (QMdiSubWindow* s : area->subWindowList()) {
+        if (s->widget() == frm)
+            return s;
+    }
+    return nullptr;
+}
 } // namespace
 
 void ShowChild(QWidget* frm) {
@@ -109,15 +187,18 @@ void ShowChild(QWidget* frm) {
         return;
     QMdiArea* area = findMdiArea();
     if (area) {
-        QMdiSubWindow* sub = nullptr;
-        for (QMdiSubWindow* s : area->subWindowList()) {
-            if (s->widget() == frm)
-                sub = s;
-        }
+        QMdiSubWindow* sub = subWindowOf(area, frm);
         if (!sub) {
+            const bool fixedSize = frm->minimumSize() == frm->maximumSize();
             sub = area->addSubWindow(frm);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            if (fixedSize) // a fixed single border: no maximise button, no resizing
+                sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+            frm->installEventFilter(new ChildCloseWatcher(frm, sub));
         }
+        if (sub->isMinimized())
+            sub->showNormal();
         sub->show();
         frm->show();
         area->setActiveSubWindow(sub);
@@ -128,14 +209,181 @@ void ShowChild(QWidget* frm) {
     frm->activateWindow();
 }
 
+QList<QRect> TileRects(const QRect& area, int count, bool horizontal) {
+    QList<QRect> rects;
+    if (count <= 0 || area.isEmpty())
+        return rects;
+    // Up to three windows share the area in one column (one row when tiling vertically); more
+    // windows form a grid so that none becomes a sliver.
+    const int groups = count <= 3 ? 1 : static_cast<int>(std::floor(std::sqrt(static_cast<double>(count))));
+    const int along = horizontal ? area.width() : area.height();
+    int placed = 0;
+    for (int g = 0; g < groups; ++g) {
+        // The later groups take the remainder, one window more each.
+        const int inGroup = count / groups + (g >= groups - count % groups ? 1 : 0);
+        const int g0 = along * g / groups;
+        const int g1 = along * (g + 1) / groups;
+        const int across = horizontal ? area.height() : area.width();
+        for (int i = 0; i < inGroup; ++i) {
+            const int a0 = across * i / inGroup;
+            const int a1 = across * (i + 1) / inGroup;
+            if (horizontal)
+                rects.append(QRect(area.left() + g0, area.top() + a0, g1 - g0, a1 - a0));
+            else
+                rects.append(QRect(area.left() + a0, area.top() + g0, a1 - a0, g1 - g0));
+        }
+        placed += inGroup;
+    }
+    Q_ASSERT(placed == count);
+    return rects;
+}
+
+namespace {
+// Minimised windows line up along the bottom of the client area, left to right, in rows upwards.
+// Returns the height the rows take.
+int arrangeIcons(QMdiArea* area) {
+    const QRect client = area->viewport()->rect();
+    int x = client.left();
+    int y = client.bottom() + 1;
+    int rowHeight = 0;
+    int used = 0;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isVisible() || !sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        if (x > client.left() && x + size.width() > client.right() + 1) {
+            x = client.left();
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        if (rowHeight == 0)
+            rowHeight = size.height();
+        sub->move(x, y - size.height());
+        x += size.width();
+        rowHeight = std::max(rowHeight, size.height());
+        used = client.bottom() + 1 - (y - rowHeight);
+    }
+    return used;
+}
+
+void tile(QMdiArea* area, bool horizontal) {
+    QList<QMdiSubWindow*> windows;
+    // The active window comes first, the others in the order they were last used.
+    const QList<QMdiSubWindow*> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it) {
+        if ((*it)->isVisible() && !(*it)->isMinimized())
+            windows.append(*it);
+    }
+    QRect client = area->viewport()->rect();
+    client.setBottom(client.bottom() - arrangeIcons(area));
+    const QList<QRect> rects = TileRects(client, static_cast<int>(windows.size()), horizontal);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows[i];
+        if (sub->isMaximized())
+            sub->showNormal();
+        // A window with a fixed border keeps its size and only moves to its place.
+        const QWidget* frm = sub->widget();
+        const bool fixedSize = frm && frm->minimumSize() == frm->maximumSize();
+        sub->setGeometry(fixedSize ? QRect(rects[i].topLeft(), sub->size()) : rects[i]);
+    }
+}
+} // namespace
+
 void Arrange(int arrangement) {
     QMdiArea* area = findMdiArea();
     if (!area)
         return;
-    if (arrangement == 0)
+    switch (arrangement) {
+    case 0:
         area->cascadeSubWindows();
-    else if (arrangement == 1 || arrangement == 2)
-        area->tileSubWindows(); // the main window lays out the two tilings itself
+        break;
+    case 1:
+        tile(area, true);
+        break;
+    case 2:
+        tile(area, false);
+        break;
+    case 3:
+        arrangeIcons(area);
+        break;
+    default:
+        break;
+    }
 }
 
-void ShutDown() { QCoreApplication::exit(0); }
+namespace {
+class HelpKeyFilter : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+            watched->isWidgetType() && !App::HelpFile().isEmpty()) {
+            ShowHelpContents(App::HelpFile(), QApplication::activeWindow());
+            return true;
+        }
+        return false;
+    }
+};
+
+FinalExit& finalExit() {
+    static FinalExit fn;
+    return fn;
+}
+std::function<void()>& reportRelease() {
+    static std::function<void()> fn;
+    return fn;
+}
+bool ended = false;
+} // namespace
+
+void InstallHelpKey() {
+    static HelpKeyFilter* filter = nullptr;
+    if (!filter) {
+        filter = new HelpKeyFilter;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
+
+void SetReportRelease(std::function<void()> release) {
+    reportRelease() = std::move(release);
+}
+void SetFinalExit(FinalExit exitFn) {
+    finalExit() = std::move(exitFn);
+}
+bool ProgramEnded() {
+    return ended;
+}
+void ResetProgramEnded() {
+    ended = false;
+}
+
+void EndProcess(int exitCode) {
+    ended = true;
+    SingleInstance::Release();
+    if (finalExit()) {
+        // In tests the process goes on: the windows are hidden as they would vanish with it.
+        for (QWidget* top : QApplication::topLevelWidgets())
+            top->hide();
+        finalExit()(exitCode);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(exitCode); // at once: no window event runs after this
+}
+
+void ShutDown() {
+    static bool running = false;
+    if (running) // closing a window below would come back here
+        return;
+    running = true;
+    std::fflush(nullptr); // every file the program writes is closed after each entry already
+    if (reportRelease())
+        reportRelease()();
+    objTrip.reset();
+    conTrips.reset();
+    // The current directory is where the program's relative paths point; there is no drive to set.
+    QDir::setCurrent(App::Path());
+    Screen::setMousePointer(vbDefault);
+    EndProcess(0);
+    running = false;
+}

@@ -3,9 +3,12 @@
 
 #include "Wendlo.h"
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QTreeWidgetItem;
@@ -17,8 +20,11 @@ QString Path();  // the folder that holds the program, without a trailing slash
 QString Title(); // "Odomark"
 int Major();
 int Minor();
-QString Caption();                        // Title + "  -  " + Major + "." + Minor
+QString Caption();                           // Title + "  -  " + Major + "." + Minor
 void setPathForTesting(const QString& path); // tests run the windows in a fresh application folder
+// The application-wide help file, the one F1 opens in every window.
+QString HelpFile();
+void setHelpFile(const QString& path);
 } // namespace App
 
 // The report connection object; the reports create it and nobody opens it.
@@ -45,9 +51,26 @@ int NewTrip();
 
 // Child windows of the main window. Shows frm as a child window when the main window exists,
 // as a top-level window otherwise (tests), and brings it forward when it is already shown.
+// Closing frm closes its child window frame too, and both are deleted.
 void ShowChild(QWidget* frm);
 // Arranges the child windows: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
 void Arrange(int arrangement);
+// The tiling layouts: count rectangles that fill area. Horizontal tiling stacks the windows one
+// above the other (in columns once there are more than three), vertical tiling sets them side by side.
+QList<QRect> TileRects(const QRect& area, int count, bool horizontal);
 
-// Ends the program; does not return in the program. Tests replace the final exit (see modGlobal.cpp).
+// Makes F1 open the application help file in every window (the start-up installs it once).
+void InstallHelpKey();
+
+// Ends the program; does not return in the program. Tests replace the final exit: then ShutDown
+// hides every window, calls the replacement and returns, and ProgramEnded() tells the callers to stop.
 void ShutDown();
+// ShutDown's step that releases the report data environment when it is active (the start-up installs it,
+// since the reports are built on top of these routines).
+void SetReportRelease(std::function<void()> release);
+// Ends the process at once with exitCode: the last step of ShutDown, and the end of a second copy.
+void EndProcess(int exitCode);
+using FinalExit = std::function<void(int exitCode)>;
+void SetFinalExit(FinalExit exitFn); // an empty function restores the real one
+bool ProgramEnded();
+void ResetProgramEnded(); // tests that run the start-up more than once

@@ -1,7 +1,198 @@
 #include "shell/modMain.h"
 
-#include <QApplication>
+#include "platform/MousePointer.h"
+#include "platform/MsgBox.h"
+#include "platform/SingleInstance.h"
+#include "platform/TripLoader.h"
+#include "profile/frmAddOwner.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
+#include "shell/modGlobal.h"
 
-int Main() { return 0; }
-bool CheckDatabase() { return false; }
-void CheckProfile() {}
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString strProcedure = QStringLiteral("SubMain Load Procedure");
+
+QByteArray rule() {
+    return QByteArray("%") + QByteArray(51, '-') + "%";
+}
+QByteArray frame() {
+    return QByteArray("%") + QByteArray(51, ' ') + "%";
+}
+
+// Date and time as the library writes them, so both writers' entries read alike.
+QByteArray dateAndTime(const QDateTime& now) {
+    const QDate d = now.date();
+    const QTime t = now.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return QStringLiteral("%1/%2/%3%4:%5:%6 %7")
+        .arg(d.month())
+        .arg(d.day())
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(hour12)
+        .arg(t.minute(), 2, 10, QLatin1Char('0'))
+        .arg(t.second(), 2, 10, QLatin1Char('0'))
+        .arg(t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"))
+        .toLatin1();
+}
+
+// A number as text with its sign position: a blank before zero and positive numbers.
+QByteArray signedNumber(int number) {
+    return number >= 0 ? " " + QByteArray::number(number) : QByteArray::number(number);
+}
+} // namespace
+
+QString ErrorDescription(int number) {
+    switch (number) {
+    case 5:
+        return QStringLiteral("Invalid procedure call or argument");
+    case 13:
+        return QStringLiteral("Type mismatch");
+    case 53:
+        return QStringLiteral("File not found");
+    case 75:
+        return QStringLiteral("Path/File access error");
+    case 91:
+        return QStringLiteral("Object variable or With block variable not set");
+    case 429:
+        return QStringLiteral("ActiveX component can't create object");
+    case 430:
+        return QStringLiteral("Class does not support Automation or does not support expected interface");
+    case 481:
+        return QStringLiteral("Invalid picture");
+    default:
+        return QStringLiteral("Application-defined or object-defined error");
+    }
+}
+
+QByteArray ProgramLogEntry(bool newFile, const QDateTime& now, int number, const QString& description,
+                           const QString& procedure) {
+    QByteArray out;
+    const auto line = [&out](const QByteArray& text) {
+        out += text;
+        out += "\r\n";
+    };
+    if (newFile) {
+        line(rule());
+        line("           Wendlo - Error Log");
+        line(rule());
+    }
+    line(frame());
+    line(dateAndTime(now) + "Error:" + signedNumber(number));
+    line(procedure.toUtf8());
+    line("---");
+    line(description.toUtf8());
+    line(rule());
+    return out;
+}
+
+bool AppendProgramErrorLog(int number, const QString& description, const QString& procedure) {
+    QFile file(App::Path() + QStringLiteral("/error.log"));
+    const bool newFile = !file.exists();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray entry = ProgramLogEntry(newFile, QDateTime::currentDateTime(), number, description, procedure);
+    const bool written = file.write(entry) == entry.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+bool StartUpFailure(int number, const QString& description) {
+    if (number == 53 || number == 75) {
+        Screen::setMousePointer(vbDefault);
+        return true;
+    }
+    Screen::setMousePointer(vbHourglass);
+    // A log that cannot be written does not keep the message from the user.
+    AppendProgramErrorLog(number, description, strProcedure);
+    Screen::setMousePointer(vbDefault);
+    MsgBox(QStringLiteral("ERROR #") + QString::number(number) + QStringLiteral("\r\n\r\n") + description +
+               QStringLiteral("\r\nIn the: ModMain code module\r\nProcedure: ") + strProcedure,
+           vbCritical | vbOKOnly, App::Title());
+    // Nothing could be shown after this failure: end here rather than leave a hidden program running.
+    ShutDown();
+    return false;
+}
+
+bool CheckDatabase() {
+    Screen::setMousePointer(vbHourglass);
+    // The reports name the database by a relative path, so the current directory must be the folder.
+    if (QDir::currentPath() != App::Path())
+        QDir::setCurrent(App::Path());
+    const bool present = QFileInfo::exists(App::Path() + QStringLiteral("/miles/miles.mil"));
+    Screen::setMousePointer(vbArrow);
+    return present;
+}
+
+void CheckProfile() {
+    rsTrip = objTrip ? objTrip->LoadOwner() : nullptr;
+    // A profile table that cannot be read counts as an empty one.
+    if (!rsTrip || (rsTrip->eof() && rsTrip->bof())) {
+        {
+            frmAddOwner firstUse;
+            firstUse.exec();
+        }
+        CloseRecordset();
+        return;
+    }
+    strFullName = QString::fromStdString(rsTrip->Fields("FullName").toString());
+    CloseRecordset();
+    Screen::setMousePointer(vbDefault);
+}
+
+bool StartUp() {
+    Screen::setMousePointer(vbHourglass);
+    App::setHelpFile(App::Path() + QStringLiteral("/help/wendlo.hlp"));
+    InstallHelpKey();
+    QGuiApplication::clipboard()->clear();
+
+    if (!SingleInstance::Acquire()) {
+        Screen::setMousePointer(vbDefault);
+        MsgBox(App::Title() + QStringLiteral(" is already running on this computer! "), vbExclamation | vbOKOnly,
+               App::Title());
+        EndProcess(0);
+        return false;
+    }
+
+    RegisterLibrary();
+
+    if (CheckDatabase()) {
+        auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
+        if (const int err = main->loadError()) {
+            if (!StartUpFailure(err, ErrorDescription(err)))
+                return false;
+        }
+    } else {
+        Screen::setMousePointer(vbDefault);
+        MsgBox(QStringLiteral("Database Not Found.\r\n\r\nThe database must reside in the folder where it was "
+                              "originally installed."),
+               vbCritical | vbOKOnly, QStringLiteral(" ERROR - DATABASE NOT FOUND"));
+        ShutDown();
+        return false;
+    }
+
+    CheckProfile();
+    if (ProgramEnded())
+        return false;
+
+    {
+        frmSplash splash;
+        splash.Form_Load();
+        Screen::setMousePointer(vbHourglass);
+    } // the splash window goes here
+    Screen::setMousePointer(vbDefault);
+
+    frmMain::instance()->show();
+    return true;
+}
+
+int Main() {
+    if (!StartUp())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,7 +1,27 @@
 #pragma once
 // The start-up routine and its checks.
 
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
 // Runs the start-up, then the program's event loop; returns the process exit code.
 int Main();
+// The start-up alone, up to the main window shown. False when the program ended during it.
+bool StartUp();
 bool CheckDatabase();
 void CheckProfile();
+
+// The failure handler of the start-up for a caught failure. Errors 53 and 75 are passed over (true:
+// the start-up goes on); any other is logged, reported and ends the program (false).
+bool StartUpFailure(int number, const QString& description);
+
+// The text the platform gives for an error number ("Object variable or With block variable not set").
+QString ErrorDescription(int number);
+
+// The program's entry in error.log: the header when the file is new, then the entry, CR LF after each line.
+QByteArray ProgramLogEntry(bool newFile, const QDateTime& now, int number, const QString& description,
+                           const QString& procedure);
+// Appends the program's entry to App.Path/error.log, creating the file with its header; false when the
+// file cannot be written.
+bool AppendProgramErrorLog(int number, const QString& description, const QString& procedure);

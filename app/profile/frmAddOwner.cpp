@@ -1,0 +1,100 @@
+#include "profile/frmAddOwner.h"
+
+#include "platform/MsgBox.h"
+#include "profile/ProfileFields.h"
+#include "shell/modGlobal.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+frmAddOwner::frmAddOwner(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("frmAddOwner"));
+    setModal(true);
+
+    auto* border = new QFrame(this); // without a title bar the window still needs an edge
+    border->setFrameShape(QFrame::Box);
+    auto* heading = new QLabel(QStringLiteral("User Profile"), border);
+    heading->setObjectName(QStringLiteral("lblHeading"));
+    QFont headingFont = heading->font();
+    headingFont.setPointSizeF(16);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    heading->setAlignment(Qt::AlignCenter);
+
+    fields_ = new ProfileFields(border);
+    QWidget* buttons = MakeProfileButtons(border, &cmdSave_, &cmdExit_);
+    fields_->setSaveButton(cmdSave_);
+    setTabOrder(fields_->txtBox(6), cmdSave_);
+    setTabOrder(cmdSave_, cmdExit_);
+
+    auto* note = new QLabel(QStringLiteral("This only needs to be done on first use"), border);
+    note->setObjectName(QStringLiteral("lblNote"));
+    QPalette notePalette = note->palette();
+    notePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    note->setPalette(notePalette);
+    note->setAlignment(Qt::AlignCenter);
+
+    auto* inner = new QVBoxLayout(border);
+    inner->setContentsMargins(16, 12, 16, 12);
+    inner->addWidget(heading);
+    inner->addSpacing(8);
+    inner->addWidget(fields_);
+    inner->addSpacing(8);
+    inner->addWidget(buttons);
+    inner->addWidget(note);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(border);
+
+    connect(cmdSave_, &QPushButton::clicked, this, &frmAddOwner::cmdSave_Click);
+    connect(cmdExit_, &QPushButton::clicked, this, &frmAddOwner::cmdExit_Click);
+
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    fields_->txtBox(0)->setFocus();
+    Form_Load();
+}
+
+void frmAddOwner::Form_Load() {
+    NewTrip();
+}
+
+void frmAddOwner::cmdSave_Click() {
+    TrimTextFields(this);
+    if (!fields_->ValidateProfile(this))
+        return;
+    std::vector<std::string> strText = fields_->ProfileText(true);
+    const bool saved = objTrip && objTrip->AddOwner(strText);
+    // The reports print this name, so it changes only with the stored profile.
+    if (saved)
+        strFullName = QString::fromStdString(strText[7]);
+    strText.clear();
+    if (saved) {
+        MsgBox(QStringLiteral("Profile Information Saved! "), vbExclamation | vbOKOnly,
+               QStringLiteral("Record Saved Successfully"));
+        stored_ = true;
+        hide(); // back to the start-up; the window stays loaded, so leaving it ends nothing
+    } else {
+        MsgBox(QStringLiteral("Profile Record was NOT Saved! "), vbCritical | vbOKOnly, App::Title());
+    }
+}
+
+void frmAddOwner::cmdExit_Click() {
+    close();
+}
+
+void frmAddOwner::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Form_Unload();
+}
+
+void frmAddOwner::Form_Unload() {
+    ShutDown();
+}

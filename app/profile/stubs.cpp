@@ -1,3 +1,0 @@
-#include "profile/frmEditOwner.h"
-
-frmEditOwner::frmEditOwner(QWidget* parent) : QWidget(parent) { setObjectName("frmEditOwner"); }

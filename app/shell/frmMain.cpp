@@ -1,0 +1,291 @@
+#include "shell/frmMain.h"
+
+#include "platform/Browser.h"
+#include "platform/Help.h"
+#include "platform/MousePointer.h"
+#include "platform/MsgBox.h"
+#include "platform/Picture.h"
+#include "platform/TripLoader.h"
+#include "profile/frmEditOwner.h"
+#include "reports/dataReport.h"
+#include "reports/frmReport.h"
+#include "shell/frmAbout.h"
+#include "shell/modGlobal.h"
+#include "trips/frmAddTrip.h"
+#include "trips/frmEditTrip.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+
+namespace {
+frmMain* theMainWindow = nullptr;
+
+constexpr int errFileNotFound = 53;
+constexpr int errInvalidPicture = 481;
+
+int pictureError(const QString& path) {
+    return QFileInfo::exists(path) ? errInvalidPicture : errFileNotFound;
+}
+} // namespace
+
+BackdropArea::BackdropArea(QWidget* parent) : QMdiArea(parent) {}
+
+void BackdropArea::setPicture(const QPixmap& picture) {
+    picture_ = picture;
+    viewport()->update();
+}
+
+void BackdropArea::paintEvent(QPaintEvent* event) {
+    QMdiArea::paintEvent(event);
+    if (picture_.isNull())
+        return;
+    QPainter painter(viewport());
+    painter.drawPixmap(0, 0, picture_);
+}
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    theMainWindow = this;
+    // The reports hang off this window, so ShutDown learns here how to release their data environment.
+    SetReportRelease([] {
+        if (dataReportActive())
+            ReleaseDataReport();
+    });
+    area_ = new BackdropArea(this);
+    area_->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(area_);
+    buildMenu();
+    resize(900, 650);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        resize(available.size() * 0.8);
+        move(available.center() - rect().center());
+    }
+    MDIForm_Load();
+}
+
+frmMain::~frmMain() {
+    if (theMainWindow == this)
+        theMainWindow = nullptr;
+}
+
+frmMain* frmMain::instance() {
+    return theMainWindow;
+}
+
+void frmMain::buildMenu() {
+    struct Item {
+        const char* name; // empty: a separator
+        const char* caption;
+        void (frmMain::*handler)();
+    };
+    struct Menu {
+        const char* name;
+        const char* caption;
+        std::initializer_list<Item> items;
+    };
+    const Menu menus[] = {
+        {"mnuFile",
+         "&File",
+         {{"mnuFileAddTrip", "Add New Trip", &frmMain::mnuFileAddTrip_Click},
+          {"", "-", nullptr},
+          {"mnuFileExit", "Exit", &frmMain::mnuFileExit_Click}}},
+        {"mnuUtils",
+         "&Utilities",
+         {{"mnuUtilsEditTripRecords", "UpdateTrip Records", &frmMain::mnuUtilsEditTripRecords_Click},
+          {"", "-", nullptr},
+          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click}}},
+        {"mnuReports",
+         "&Reports",
+         {{"mnuReportsTripList", "Trip List", &frmMain::mnuReportsTripList_Click},
+          {"", "-", nullptr},
+          {"mnuReportsTripReport", "Trip Report", &frmMain::mnuReportsTripReport_Click}}},
+        {"mnuWindow",
+         "&Window",
+         {{"mnuWindowCascade", "Cascade", &frmMain::mnuWindowCascade_Click},
+          {"", "-", nullptr},
+          {"mnuWindowH", "Tile Horizontally", &frmMain::mnuWindowH_Click},
+          {"", "-", nullptr},
+          {"mnuWindowV", "Tile Vertically", &frmMain::mnuWindowV_Click},
+          {"", "-", nullptr},
+          {"mnuWindowArrangeIcons", "Arrange Icons", &frmMain::mnuWindowArrangeIcons_Click}}},
+        {"mnuHelp",
+         "&Help",
+         {{"mnuHelpShowHelp", "Odomark Help", &frmMain::mnuHelpShowHelp_Click},
+          {"", "-", nullptr},
+          {"mnuHelpCheckUpdates", "Check For Updates", &frmMain::mnuHelpCheckUpdates_Click},
+          {"", "-", nullptr},
+          {"mnuHelpAbout", "About Wendlo", &frmMain::mnuHelpAbout_Click}}},
+    };
+    for (const Menu& m : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.caption));
+        menu->setObjectName(QString::fromLatin1(m.name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(m.name));
+        for (const Item& item : m.items) {
+            if (!item.handler) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.caption));
+            action->setObjectName(QString::fromLatin1(item.name));
+            const auto handler = item.handler;
+            connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        }
+    }
+}
+
+void frmMain::MDIForm_Load() {
+    Screen::setMousePointer(vbArrow);
+    // From here a failed step goes to loadFailure, which creates objTrip and resumes after the step.
+    QGuiApplication::clipboard()->clear();
+
+    const QString iconPath = App::Path() + QStringLiteral("/images/earth.ico");
+    const QIcon icon = LoadIcon(iconPath);
+    if (icon.isNull()) {
+        if (!loadFailure(pictureError(iconPath)))
+            return;
+    } else {
+        setWindowIcon(icon);
+    }
+
+    setWindowTitle(App::Caption());
+
+    const QString backdropPath = App::Path() + QStringLiteral("/images/trip_01.jpg");
+    const QPixmap backdrop = LoadPicture(backdropPath);
+    if (backdrop.isNull()) {
+        if (!loadFailure(pictureError(backdropPath)))
+            return;
+    } else {
+        area_->setPicture(backdrop);
+    }
+
+    if (const int err = NewTrip()) {
+        if (!loadFailure(err))
+            return;
+    }
+    Screen::setMousePointer(vbArrow);
+}
+
+bool frmMain::loadFailure(int number) {
+    if (number == errObjectNotSet || number == errNoSuchInterface)
+        RegisterLibrary();
+    if (const int err = NewTrip()) {
+        loadError_ = err; // leaves the load; the start-up's handler takes it
+        return false;
+    }
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    MDIForm_Unload();
+    event->accept();
+}
+
+void frmMain::MDIForm_Unload() {
+    Screen::setMousePointer(vbDefault);
+    ShutDown();
+}
+
+bool frmMain::TripRecordsFound() {
+    rsTrip = objTrip ? objTrip->RefreshTrip() : nullptr;
+    // A check that cannot read the table counts as finding no trips.
+    if (!rsTrip || (rsTrip->eof() && rsTrip->bof())) {
+        CloseRecordset();
+        SetMousePointer(this, vbDefault);
+        MsgBox(QStringLiteral("No Trip records were found! "), vbExclamation | vbOKOnly, App::Title());
+        return false;
+    }
+    CloseRecordset();
+    return true;
+}
+
+void frmMain::mnuFileAddTrip_Click() {
+    if (!addTrip_)
+        addTrip_ = new frmAddTrip(nullptr);
+    ShowChild(addTrip_);
+    Arrange(0);
+}
+
+void frmMain::mnuFileExit_Click() {
+    close();
+}
+
+void frmMain::mnuUtilsEditTripRecords_Click() {
+    if (!TripRecordsFound())
+        return;
+    SetMousePointer(this, vbDefault);
+    if (!editTrip_)
+        editTrip_ = new frmEditTrip(nullptr);
+    ShowChild(editTrip_);
+    Arrange(0);
+}
+
+void frmMain::mnuUtilsEditUserProfile_Click() {
+    SetMousePointer(this, vbDefault);
+    if (!editOwner_)
+        editOwner_ = new frmEditOwner(nullptr);
+    ShowChild(editOwner_);
+    Arrange(0);
+}
+
+void frmMain::mnuReportsTripReport_Click() {
+    SetMousePointer(this, vbHourglass);
+    if (!TripRecordsFound())
+        return;
+    SetMousePointer(this, vbDefault);
+    if (!report_)
+        report_ = new frmReport(nullptr);
+    ShowChild(report_);
+    Arrange(0);
+}
+
+void frmMain::mnuReportsTripList_Click() {
+    SetMousePointer(this, vbHourglass);
+    if (!TripRecordsFound())
+        return;
+    // An open preview is built afresh on the current trips.
+    if (dataReport().rscmdTrip().isOpen()) {
+        dataReport().rscmdTrip().Close();
+        rptTrips::Unload();
+    }
+    SetMousePointer(this, vbDefault);
+    dataReport().cmdTrip();
+    rptTrips::Show();
+    Arrange(0);
+}
+
+void frmMain::mnuWindowCascade_Click() {
+    Arrange(0);
+}
+void frmMain::mnuWindowH_Click() {
+    Arrange(1);
+}
+void frmMain::mnuWindowV_Click() {
+    Arrange(2);
+}
+void frmMain::mnuWindowArrangeIcons_Click() {
+    Arrange(3);
+}
+
+void frmMain::mnuHelpShowHelp_Click() {
+    ShowHelpContents(App::Path() + QStringLiteral("/help/wendlo.hlp"), this);
+}
+
+void frmMain::mnuHelpCheckUpdates_Click() {
+    // The browser's command line as found, a blank, the page; without a browser nothing starts.
+    const QString browser = DefaultBrowserCommand();
+    if (browser.isEmpty())
+        return;
+    StartDetached(browser + QStringLiteral(" ") + ProductWebPage());
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout box(this);
+    if (box.Form_Load())
+        box.exec();
+}

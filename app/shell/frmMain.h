@@ -1,0 +1,75 @@
+#pragma once
+// The program's main window: a multiple-document frame with the whole menu.
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPixmap>
+#include <QPointer>
+
+class frmAddTrip;
+class frmEditTrip;
+class frmEditOwner;
+class frmReport;
+class QCloseEvent;
+
+// The client area, with the backdrop picture in its top left corner behind the child windows.
+class BackdropArea : public QMdiArea {
+    Q_OBJECT
+public:
+    explicit BackdropArea(QWidget* parent = nullptr);
+    void setPicture(const QPixmap& picture);
+    const QPixmap& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
+};
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window hidden and runs its load, which creates objTrip.
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The one main window, or null.
+    static frmMain* instance();
+    // The failure that left the load (creating objTrip failed even after the retry), or 0.
+    int loadError() const { return loadError_; }
+    BackdropArea* mdiArea() const { return area_; }
+
+    void mnuFileAddTrip_Click();
+    void mnuFileExit_Click();
+    void mnuUtilsEditTripRecords_Click();
+    void mnuUtilsEditUserProfile_Click();
+    void mnuReportsTripList_Click();
+    void mnuReportsTripReport_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowH_Click();
+    void mnuWindowV_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuHelpShowHelp_Click();
+    void mnuHelpCheckUpdates_Click();
+    void mnuHelpAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void MDIForm_Load();
+    void MDIForm_Unload();
+    // Recovers from a failed load step by creating objTrip again; false when that fails too.
+    bool loadFailure(int number);
+    // The trip record check: false (after its message) when there are no trips.
+    bool TripRecordsFound();
+
+    BackdropArea* area_ = nullptr;
+    int loadError_ = 0;
+    QPointer<frmAddTrip> addTrip_;
+    QPointer<frmEditTrip> editTrip_;
+    QPointer<frmEditOwner> editOwner_;
+    QPointer<frmReport> report_;
+};

@@ -1,0 +1,89 @@
+// The main window's commands with stored trips: the windows and the report they open, help and F1.
+#include "ShellFixture.h"
+
+#include "platform/Help.h"
+#include "platform/TripLoader.h"
+#include "reports/ReportPreview.h"
+#include "reports/dataReport.h"
+#include "reports/frmReport.h"
+#include "support/MsgBoxScript.h"
+#include "trips/frmEditTrip.h"
+
+#include <QMdiSubWindow>
+#include <QTest>
+
+class CommandsWithTripsTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        int err = 0;
+        if (!CreateTripObject(folder.path(), &err))
+            GTEST_SKIP() << "the library does not create Trip objects yet";
+        folder.addOwner();
+        folder.addTrip("Des Moines", "10/18/2007", 36.13);
+    }
+    void TearDown() override {
+        rptTrips::Unload();
+        ShellFixture::TearDown();
+    }
+    template <class T> static int countOf(frmMain& w) {
+        int n = 0;
+        for (QMdiSubWindow* s : w.mdiArea()->subWindowList())
+            n += qobject_cast<T*>(s->widget()) ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(CommandsWithTripsTest, EditingAndSelectionWindowsOpenOnceEach) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    script.allowUnscripted();
+    for (int i = 0; i < 2; ++i) {
+        w.mnuUtilsEditTripRecords_Click();
+        w.mnuReportsTripReport_Click();
+    }
+    EXPECT_EQ(countOf<frmEditTrip>(w), 1);
+    EXPECT_EQ(countOf<frmReport>(w), 1);
+    for (const MsgBoxCall& call : script.shown())
+        EXPECT_NE(call.text, "No Trip records were found! ");
+    EXPECT_EQ(rsTrip, nullptr); // every check releases its record set
+}
+
+TEST_F(CommandsWithTripsTest, TripListRunTwiceBuildsANewPreviewOnFreshData) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuReportsTripList_Click();
+    QPointer<ReportPreview> first = rptTrips::Preview();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_TRUE(dataReport().rscmdTrip().isOpen());
+    folder.addTrip("Ames", "10/19/2007", 12.0);
+    w.mnuReportsTripList_Click();
+    QTRY_VERIFY(first.isNull());
+    ASSERT_NE(rptTrips::Preview(), nullptr);
+    EXPECT_TRUE(rptTrips::Preview()->isVisible());
+    EXPECT_EQ(script.count(), 0);
+
+    w.mnuFileExit_Click(); // the data environment goes with the program
+    EXPECT_EQ(exits, QList<int>{0});
+    EXPECT_FALSE(dataReportActive());
+}
+
+TEST_F(CommandsWithTripsTest, HelpOpensTheTopicsWindowFromTheMenuAndWithF1) {
+    frmMain w;
+    w.show();
+    w.mnuHelpShowHelp_Click();
+    QPointer<QWidget> topics = HelpContentsWindow();
+    ASSERT_FALSE(topics.isNull());
+    EXPECT_TRUE(topics->isVisible());
+    delete topics.data();
+
+    App::setHelpFile(folder.path() + "/help/wendlo.hlp");
+    InstallHelpKey();
+    QApplication::setActiveWindow(&w);
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_NE(HelpContentsWindow(), nullptr);
+    EXPECT_TRUE(HelpContentsWindow()->isVisible());
+    delete HelpContentsWindow();
+}

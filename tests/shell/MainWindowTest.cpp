@@ -1,0 +1,232 @@
+// The main window: caption, menu, the trip record check, single child windows, arrangements, about box.
+#include "ShellFixture.h"
+
+#include "platform/MousePointer.h"
+#include "profile/frmEditOwner.h"
+#include "shell/frmAbout.h"
+#include "support/MsgBoxScript.h"
+#include "trips/frmAddTrip.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+using MainWindowTest = ShellFixture;
+
+TEST_F(MainWindowTest, CaptionHasTwoBlanksEachSideOfTheHyphen) {
+    frmMain w;
+    EXPECT_EQ(w.windowTitle(), "Odomark  -  3.0");
+    EXPECT_FALSE(w.windowIcon().isNull());
+    EXPECT_FALSE(w.mdiArea()->picture().isNull());
+}
+
+TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) {
+    // "-" stands for a separator line.
+    const QList<QPair<QString, QStringList>> expected = {
+        {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
+        {"mnuUtils|&Utilities",
+         {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile"}},
+        {"mnuReports|&Reports", {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report"}},
+        {"mnuWindow|&Window",
+         {"mnuWindowCascade|Cascade", "-", "mnuWindowH|Tile Horizontally", "-", "mnuWindowV|Tile Vertically", "-",
+          "mnuWindowArrangeIcons|Arrange Icons"}},
+        {"mnuHelp|&Help",
+         {"mnuHelpShowHelp|Odomark Help", "-", "mnuHelpCheckUpdates|Check For Updates", "-",
+          "mnuHelpAbout|About Wendlo"}},
+    };
+    frmMain w;
+    const QList<QAction*> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), expected.size());
+    for (int m = 0; m < top.size(); ++m) {
+        QMenu* menu = top[m]->menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->objectName() + "|" + menu->title(), expected[m].first);
+        QStringList items;
+        for (QAction* a : menu->actions()) {
+            items << (a->isSeparator() ? QString("-") : a->objectName() + "|" + a->text());
+            EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+        }
+        EXPECT_EQ(items, expected[m].second);
+    }
+}
+
+// The three commands that need stored trips, on an empty trip table.
+class NoTripsTest : public ShellFixture, public ::testing::WithParamInterface<void (frmMain::*)()> {};
+
+TEST_P(NoTripsTest, ShowsTheMessageAndOpensNothing) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    (w.*GetParam())();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "No Trip records were found! ");
+    EXPECT_EQ(script.last().title, "Odomark");
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+    EXPECT_TRUE(w.mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(rsTrip, nullptr);
+    EXPECT_EQ(MousePointerOf(&w), vbDefault); // not left on the hourglass
+}
+INSTANTIATE_TEST_SUITE_P(Commands, NoTripsTest,
+                         ::testing::Values(&frmMain::mnuUtilsEditTripRecords_Click, &frmMain::mnuReportsTripList_Click,
+                                           &frmMain::mnuReportsTripReport_Click));
+
+TEST_F(MainWindowTest, ChildWindowIsOneInstanceAndAFreshOneAfterItCloses) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    script.allowUnscripted();
+    w.mnuUtilsEditUserProfile_Click();
+    w.mnuUtilsEditUserProfile_Click();
+    ASSERT_EQ(w.mdiArea()->subWindowList().size(), 1);
+    QPointer<QWidget> first = w.mdiArea()->subWindowList().first()->widget();
+    ASSERT_TRUE(qobject_cast<frmEditOwner*>(first));
+    EXPECT_EQ(first->windowTitle(), "Odomark  -  3.0");
+
+    w.mnuFileAddTrip_Click();
+    EXPECT_EQ(w.mdiArea()->subWindowList().size(), 2);
+
+    // The window's own exit closes its frame too; the next command opens a new window.
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    EXPECT_EQ(w.mdiArea()->subWindowList().size(), 1);
+    w.mnuUtilsEditUserProfile_Click();
+    EXPECT_EQ(w.mdiArea()->subWindowList().size(), 2);
+}
+
+TEST_F(MainWindowTest, ExitEndsTheProgramInTheApplicationFolder) {
+    auto* w = new frmMain;
+    w->show();
+    QDir::setCurrent(QDir::tempPath());
+    w->mnuFileExit_Click();
+    EXPECT_EQ(exits, QList<int>{0});
+    EXPECT_TRUE(ProgramEnded());
+    EXPECT_EQ(objTrip, nullptr);
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(MainWindowTest, TilingAndArrangingIconsPlaceTheChildWindows) {
+    frmMain w;
+    w.resize(800, 600);
+    w.show();
+    QList<QWidget*> children;
+    for (int i = 0; i < 3; ++i) {
+        auto* child = new QWidget;
+        child->setWindowTitle(QString("child %1").arg(i));
+        ShowChild(child);
+        children << child;
+    }
+    const QRect client = w.mdiArea()->viewport()->rect();
+    Arrange(1);
+    for (QMdiSubWindow* s : w.mdiArea()->subWindowList()) {
+        EXPECT_EQ(s->geometry().width(), client.width());
+        EXPECT_NEAR(s->geometry().height(), client.height() / 3, 1);
+    }
+    Arrange(2);
+    for (QMdiSubWindow* s : w.mdiArea()->subWindowList()) {
+        EXPECT_EQ(s->geometry().height(), client.height());
+        EXPECT_NEAR(s->geometry().width(), client.width() / 3, 1);
+    }
+    // A minimised window goes to the bottom edge; the other two share the space above it.
+    QMdiSubWindow* minimised = w.mdiArea()->subWindowList().first();
+    minimised->showMinimized();
+    minimised->move(300, 50);
+    Arrange(3);
+    EXPECT_EQ(minimised->geometry().bottom(), client.bottom());
+    EXPECT_EQ(minimised->geometry().left(), client.left());
+    Arrange(1);
+    for (QMdiSubWindow* s : w.mdiArea()->subWindowList()) {
+        if (s != minimised) {
+            EXPECT_LE(s->geometry().bottom(), minimised->geometry().top() - 1);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, AFixedBorderWindowKeepsItsSizeAndHasNoMaximiseButton) {
+    frmMain w;
+    w.resize(800, 600);
+    w.show();
+    auto* fixed = new QWidget;
+    fixed->setFixedSize(300, 200);
+    ShowChild(fixed);
+    ShowChild(new QWidget);
+    QMdiSubWindow* sub = nullptr;
+    for (QMdiSubWindow* s : w.mdiArea()->subWindowList()) {
+        if (s->widget() == fixed)
+            sub = s;
+    }
+    ASSERT_NE(sub, nullptr);
+    EXPECT_FALSE(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QSize before = sub->size();
+    Arrange(2);
+    EXPECT_EQ(sub->size(), before);
+    EXPECT_EQ(fixed->size(), QSize(300, 200));
+}
+
+class TileRectsTest : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(TileRectsTest, FillTheAreaWithoutOverlap) {
+    const auto [count, horizontal] = GetParam();
+    const QRect area(0, 0, 801, 599);
+    const QList<QRect> rects = TileRects(area, count, horizontal);
+    ASSERT_EQ(rects.size(), count);
+    long long sum = 0;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_TRUE(area.contains(rects[i])) << i;
+        sum += static_cast<long long>(rects[i].width()) * rects[i].height();
+        for (int j = i + 1; j < count; ++j)
+            EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
+    }
+    EXPECT_EQ(sum, static_cast<long long>(area.width()) * area.height());
+    if (count <= 3) { // one column of full-width windows, or one row of full-height ones
+        for (const QRect& r : rects)
+            EXPECT_EQ(horizontal ? r.width() : r.height(), horizontal ? area.width() : area.height());
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Counts, TileRectsTest,
+                         ::testing::Combine(::testing::Values(1, 2, 3, 4, 5, 7, 10), ::testing::Bool()));
+
+TEST_F(MainWindowTest, AboutBoxShowsTitleVersionAndTextAndClosesWithEnterOrEscape) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        frmMain w;
+        w.show();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = true;
+            EXPECT_EQ(box->windowTitle(), "About Odomark");
+            EXPECT_EQ(box->findChild<QLabel*>("lblVersion")->text(), "v3.0");
+            EXPECT_EQ(box->findChild<QLabel*>("lblTitle")->text(), "Odomark");
+            EXPECT_FALSE(box->findChild<QTextEdit*>("rtBox")->toPlainText().trimmed().isEmpty());
+            QTest::keyClick(box, key);
+        });
+        w.mnuHelpAbout_Click(); // returns once the box has closed
+        EXPECT_TRUE(seen);
+    }
+}
+
+TEST_F(MainWindowTest, AboutBoxDoesNotOpenWithoutItsTextOrIcon) {
+    for (const char* file : {"/text/About.rtf", "/images/earth.ico"}) {
+        QFile::remove(folder.path() + file);
+        frmAbout box;
+        EXPECT_FALSE(box.Form_Load()) << file;
+    }
+    frmMain w;
+    QTimer guard; // a box that opened anyway is closed, and counted
+    bool opened = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+            opened = true;
+            m->close();
+        }
+    });
+    guard.start(10);
+    w.mnuHelpAbout_Click();
+    QTest::qWait(50);
+    EXPECT_FALSE(opened);
+}
