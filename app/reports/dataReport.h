@@ -3,18 +3,25 @@
 
 #include <QString>
 
+#include <memory>
+
+struct ReportRows;
+class ReportPreview;
+
 // A command's record set as callers see it: an open state and a close.
 class ReportRecordset {
 public:
     virtual ~ReportRecordset() = default;
     virtual bool isOpen() const = 0;
     virtual void Close() = 0;
+    // The rows read by the last run, held in memory; empty when the record set is closed.
+    virtual std::shared_ptr<const ReportRows> Rows() const = 0;
 };
 
 class DataEnvironment {
 public:
     virtual ~DataEnvironment() = default;
-    virtual void cmdTrip() = 0;                     // opens rscmdTrip over all trips
+    virtual void cmdTrip() = 0;                    // opens rscmdTrip over all trips
     virtual void cmdReport(const QString& ID) = 0; // opens rscmdReport over the trips with TripID = ID
     virtual ReportRecordset& rscmdTrip() = 0;
     virtual ReportRecordset& rscmdReport() = 0;
@@ -25,12 +32,21 @@ DataEnvironment& dataReport();
 bool dataReportActive();
 void ReleaseDataReport();
 
+// The connection text of conReport and the file its data source reaches: the relative path is
+// taken below baseFolder, each folder and file name matched regardless of case.
+extern const char* const kReportConnectionString;
+QString ResolveDataSource(const QString& connectionString, const QString& baseFolder);
+
 // The two reports: Show opens the preview (creating the report object on first use), Unload ends it.
 namespace rptTrips {
 void Show();
 void Unload();
+bool Loaded();            // the report object exists (its initialisation has run)
+ReportPreview* Preview(); // the open preview window, or nullptr
 } // namespace rptTrips
 namespace rptReport {
 void Show();
 void Unload();
+bool Loaded();
+ReportPreview* Preview();
 } // namespace rptReport

@@ -1,0 +1,420 @@
+#include "reports/ReportEngine.h"
+
+#include "platform/Format.h"
+
+#include <QFontMetricsF>
+#include <QLineF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kTwipsPerPoint = 20.0;
+// Left- and right-aligned text keeps clear of the column rules drawn at the box edges.
+constexpr double kTextInset = 45.0;
+// A one-pixel rule of the designer's screen.
+constexpr double kLineWidth = 15.0;
+
+bool isDateFormat(const QString& format) {
+    return !format.contains(QLatin1Char('0')) && !format.contains(QLatin1Char('#')) &&
+           (format.contains(QLatin1Char('d')) || format.contains(QLatin1Char('y')) ||
+            format.contains(QLatin1Char('M')));
+}
+
+QString ownText(const QVariant& value) {
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return value.toString();
+}
+} // namespace
+
+int ReportRows::columnIndex(const QString& name) const {
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QVariant ReportRows::value(std::size_t row, const QString& field) const {
+    const int index = columnIndex(field);
+    if (index < 0 || row >= rows.size() || static_cast<std::size_t>(index) >= rows[row].size())
+        return QVariant();
+    return rows[row][static_cast<std::size_t>(index)];
+}
+
+ReportControl Label(const QString& name, const QString& caption, int left, int top, int width, Qt::Alignment alignment,
+                    int height) {
+    ReportControl c;
+    c.name = name;
+    c.kind = ControlKind::Label;
+    c.caption = caption;
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.alignment = alignment;
+    return c;
+}
+
+ReportControl TextBox(const QString& name, const QString& dataField, const QString& format, int left, int top,
+                      int width, Qt::Alignment alignment, int height) {
+    ReportControl c;
+    c.name = name;
+    c.kind = ControlKind::TextBox;
+    c.dataField = dataField;
+    c.format = format;
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.alignment = alignment;
+    return c;
+}
+
+ReportControl HLine(const QString& name, int x1, int x2, int y) {
+    ReportControl c;
+    c.name = name;
+    c.kind = ControlKind::Line;
+    c.left = x1;
+    c.top = y;
+    c.width = x2 - x1;
+    return c;
+}
+
+ReportControl VLine(const QString& name, int x, int y1, int y2) {
+    ReportControl c;
+    c.name = name;
+    c.kind = ControlKind::Line;
+    c.left = x;
+    c.top = y1;
+    c.height = y2 - y1;
+    return c;
+}
+
+ReportControl Bold(ReportControl control, double fontSize) {
+    control.bold = true;
+    control.fontSize = fontSize;
+    return control;
+}
+
+ReportControl Wrapped(ReportControl control) {
+    control.wordWrap = true;
+    return control;
+}
+
+const ReportControl* ReportDefinition::control(const QString& controlName) const {
+    for (const ReportSection* s : {&reportHeader, &pageHeader, &detail, &pageFooter, &reportFooter}) {
+        for (const ReportControl& c : s->controls) {
+            if (c.name == controlName)
+                return &c;
+        }
+    }
+    return nullptr;
+}
+
+QPageLayout PageLayoutOf(const ReportDefinition& definition) {
+    const ReportMargins& m = definition.margins;
+    return QPageLayout(
+        QPageSize(QPageSize::Letter), definition.orientation,
+        QMarginsF(m.left / kTwipsPerPoint, m.top / kTwipsPerPoint, m.right / kTwipsPerPoint, m.bottom / kTwipsPerPoint),
+        QPageLayout::Point, QMarginsF());
+}
+
+int PrintableHeight(const ReportDefinition& definition) {
+    const QSizeF inches = QPageSize(QPageSize::Letter).size(QPageSize::Inch);
+    const double height = definition.orientation == QPageLayout::Landscape ? inches.width() : inches.height();
+    return static_cast<int>(std::lround(height * kTwipsPerInch)) - definition.margins.top - definition.margins.bottom;
+}
+
+QString ExpandCodes(const QString& caption, const QString& title, const QDate& today, int page, int pages) {
+    if (!caption.contains(QLatin1Char('%')))
+        return caption;
+    QString out;
+    out.reserve(caption.size() + 16);
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar c = caption.at(i);
+        if (c == QLatin1Char('%') && i + 1 < caption.size()) {
+            const QChar code = caption.at(i + 1);
+            QString replacement;
+            bool known = true;
+            if (code == QLatin1Char('i'))
+                replacement = title;
+            else if (code == QLatin1Char('d'))
+                replacement = FormatDate(today, QStringLiteral("M/d/yyyy"));
+            else if (code == QLatin1Char('D'))
+                replacement = LongDate(today);
+            else if (code == QLatin1Char('p'))
+                replacement = QString::number(page);
+            else if (code == QLatin1Char('P'))
+                replacement = QString::number(pages);
+            else
+                known = false;
+            if (known) {
+                out += replacement;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+QString FormatValue(const QVariant& value, const QString& format) {
+    if (!value.isValid() || value.isNull())
+        return QString();
+    if (format.isEmpty())
+        return ownText(value);
+    if (isDateFormat(format)) {
+        QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : TextToDate(value.toString().trimmed());
+        if (!date.isValid())
+            date = QDate::fromString(value.toString().left(10), Qt::ISODate);
+        return date.isValid() ? FormatDate(date, format) : ownText(value);
+    }
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? FormatNumber(number, format) : ownText(value);
+}
+
+ReportRenderer::ReportRenderer(ReportDefinition definition, std::shared_ptr<const ReportRows> rows, QString title,
+                               QDate today)
+    : def_(std::move(definition)), rows_(std::move(rows)), title_(std::move(title)), today_(today) {
+    if (!rows_)
+        rows_ = std::make_shared<ReportRows>();
+    paginate();
+}
+
+// First pass: every section has a fixed height, so the rows of each page, and with them the page
+// count that "%P" prints, are known before anything is painted.
+void ReportRenderer::paginate() {
+    pages_.clear();
+    const int printable = PrintableHeight(def_);
+    const int fixed = def_.pageHeader.height + def_.pageFooter.height;
+    const int detail = def_.detail.height;
+    const std::size_t total = rows_->size();
+
+    Page page;
+    page.reportHeader = true;
+    int space = printable - fixed - def_.reportHeader.height;
+    std::size_t row = 0;
+    while (row < total) {
+        std::size_t fit = detail > 0 ? static_cast<std::size_t>(std::max(space, 0) / detail) : total - row;
+        if (fit == 0 && page.rowCount == 0 && !(page.reportHeader && def_.reportHeader.height > 0))
+            fit = 1; // a detail taller than the page still gets a page of its own
+        if (fit == 0) {
+            pages_.push_back(page);
+            page = Page();
+            page.firstRow = row;
+            space = printable - fixed;
+            continue;
+        }
+        const std::size_t take = std::min(fit, total - row);
+        if (page.rowCount == 0)
+            page.firstRow = row;
+        page.rowCount += take;
+        row += take;
+        space -= static_cast<int>(take) * detail;
+        if (row < total) {
+            pages_.push_back(page);
+            page = Page();
+            page.firstRow = row;
+            space = printable - fixed;
+        }
+    }
+    if (def_.reportFooter.height > space) {
+        pages_.push_back(page);
+        page = Page();
+        page.firstRow = total;
+    }
+    page.reportFooter = true;
+    pages_.push_back(page);
+}
+
+std::pair<std::size_t, std::size_t> ReportRenderer::rowsOnPage(int page) const {
+    if (page < 0 || page >= pageCount())
+        return {0, 0};
+    const Page& p = pages_[static_cast<std::size_t>(page)];
+    return {p.firstRow, p.rowCount};
+}
+
+QString ReportRenderer::textOf(const ReportControl& control, int page, std::size_t row) const {
+    switch (control.kind) {
+    case ControlKind::Label:
+        return ExpandCodes(control.caption, title_, today_, page + 1, pageCount());
+    case ControlKind::TextBox:
+        return FormatValue(rows_->value(row, control.dataField), control.format);
+    default:
+        return QString();
+    }
+}
+
+const ReportRenderer::Font& ReportRenderer::fontOf(const ReportControl& control) const {
+    for (const Font& entry : fonts_) {
+        if (entry.size == control.fontSize && entry.bold == control.bold)
+            return entry;
+    }
+    // Arial where it is installed, its metric twin elsewhere, so the designed layouts fit.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(static_cast<int>(std::lround(control.fontSize * kTwipsPerPoint))); // painted in twips
+    font.setBold(control.bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    fonts_.push_back(Font{control.fontSize, control.bold, font, QFontMetricsF(font)});
+    return fonts_.back();
+}
+
+void ReportRenderer::drawText(QPainter& painter, const ReportControl& control, int top, const QString& text) const {
+    if (text.isEmpty())
+        return;
+    const Font& f = fontOf(control);
+    if (current_ != &f) {
+        painter.setFont(f.font);
+        current_ = &f;
+    }
+    const QRectF box(control.left, top + control.top, control.width, control.height);
+    const Qt::Alignment horizontal = control.alignment & Qt::AlignHorizontal_Mask;
+    QRectF area = box;
+    if (horizontal & Qt::AlignLeft)
+        area.setLeft(box.left() + kTextInset);
+    else if (horizontal & Qt::AlignRight)
+        area.setRight(box.right() - kTextInset);
+
+    if (control.wordWrap) {
+        // Whole lines only: what does not fit above the box's bottom is cut off.
+        QString flowing = text;
+        flowing.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+        flowing.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        flowing.replace(QLatin1Char('\r'), QChar::LineSeparator);
+        QTextLayout layout(flowing, f.font, painter.device());
+        QTextOption option(horizontal);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        double y = 0;
+        std::vector<QTextLine> lines;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(area.width());
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+            if (y > box.height())
+                break;
+            lines.push_back(line);
+        }
+        layout.endLayout();
+        for (const QTextLine& line : lines)
+            line.draw(&painter, area.topLeft());
+        return;
+    }
+
+    QString single = text;
+    if (single.contains(QLatin1Char('\n')) || single.contains(QLatin1Char('\r'))) {
+        single.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        single.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        single.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    }
+    // One line placed by hand: measured once, drawn at its baseline, clipped only when it overflows.
+    const double width = f.metrics.horizontalAdvance(single);
+    double x = area.left();
+    if (horizontal & Qt::AlignRight)
+        x = area.right() - width;
+    else if (horizontal & Qt::AlignHCenter)
+        x = box.left() + (box.width() - width) / 2;
+    const QPointF baseline(x, box.top() + f.metrics.ascent());
+    const bool fits = f.metrics.height() <= box.height() && x >= box.left() && x + width <= box.right();
+    if (fits) {
+        painter.drawText(baseline, single);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
+    painter.drawText(baseline, single);
+    painter.restore();
+}
+
+void ReportRenderer::paintSection(QPainter& painter, const ReportSection& section, int top, int page,
+                                  std::size_t row) const {
+    if (section.height <= 0 && section.controls.empty())
+        return;
+    std::vector<QLineF> lines;
+    for (const ReportControl& control : section.controls) {
+        if (control.kind == ControlKind::Line) {
+            lines.emplace_back(control.left, top + control.top, control.left + control.width,
+                               top + control.top + control.height);
+            continue;
+        }
+        drawText(painter, control, top, textOf(control, page, row));
+    }
+    if (!lines.empty())
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+}
+
+void ReportRenderer::paintPage(QPainter& painter, int page) const {
+    const QPaintDevice* device = painter.device();
+    paintPage(painter, page, device ? device->logicalDpiX() : kTwipsPerInch,
+              device ? device->logicalDpiY() : kTwipsPerInch);
+}
+
+void ReportRenderer::paintPage(QPainter& painter, int page, double dotsPerInchX, double dotsPerInchY) const {
+    if (page < 0 || page >= pageCount())
+        return;
+    const Page& p = pages_[static_cast<std::size_t>(page)];
+    painter.save();
+    current_ = nullptr;
+    painter.scale(dotsPerInchX / kTwipsPerInch, dotsPerInchY / kTwipsPerInch);
+    QPen pen(Qt::black);
+    pen.setWidthF(kLineWidth);
+    pen.setCapStyle(Qt::SquareCap);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+
+    int y = 0;
+    paintSection(painter, def_.pageHeader, y, page, 0);
+    y += def_.pageHeader.height;
+    if (p.reportHeader) {
+        paintSection(painter, def_.reportHeader, y, page, 0);
+        y += def_.reportHeader.height;
+    }
+    for (std::size_t i = 0; i < p.rowCount; ++i) {
+        paintSection(painter, def_.detail, y, page, p.firstRow + i);
+        y += def_.detail.height;
+    }
+    if (p.reportFooter)
+        paintSection(painter, def_.reportFooter, y, page, 0);
+    // The page footer sits at the bottom of every page, however full the page is.
+    paintSection(painter, def_.pageFooter, PrintableHeight(def_) - def_.pageFooter.height, page, 0);
+    painter.restore();
+}
+
+bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, int fromPage, int toPage) {
+    const int count = renderer.pageCount();
+    const int first = std::clamp(fromPage > 0 ? fromPage - 1 : 0, 0, count - 1);
+    const int last = std::clamp(toPage > 0 ? toPage - 1 : count - 1, first, count - 1);
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (int page = first; page <= last; ++page) {
+        if (page > first)
+            device.newPage();
+        renderer.paintPage(painter, page);
+    }
+    return painter.end();
+}
+
+bool ExportReportPdf(const ReportRenderer& renderer, const QString& fileName) {
+    QPdfWriter writer(fileName);
+    writer.setCreator(QStringLiteral("Odomark"));
+    writer.setTitle(renderer.definition().documentName);
+    writer.setResolution(1200);
+    if (!writer.setPageLayout(PageLayoutOf(renderer.definition())))
+        return false;
+    // QPdfWriter opens its file when painting begins: a path that cannot be written fails there.
+    return RenderReport(renderer, writer);
+}

@@ -1,0 +1,150 @@
+#pragma once
+// The banded report facility: report layouts as data (sections of controls placed in twips),
+// a renderer that knows its page count and paints any page on any painter, and the one loop
+// that drives a paged device (preview, printer, PDF file).
+
+#include <QDate>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPagedPaintDevice;
+
+// The rows of a query, read into memory, so nothing stays locked in the database.
+struct ReportRows {
+    QStringList columns;
+    std::vector<std::vector<QVariant>> rows;
+
+    int columnIndex(const QString& name) const; // case-insensitive; -1 when there is no such column
+    QVariant value(std::size_t row, const QString& field) const;
+    std::size_t size() const { return rows.size(); }
+};
+
+enum class ControlKind { Label, TextBox, Line };
+
+// One control of a section. Positions and sizes are twips (1/1440 inch) from the section's top-left;
+// a line runs from (left, top) to (left + width, top + height).
+struct ReportControl {
+    QString name;
+    ControlKind kind = ControlKind::Label;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    QString caption;   // labels: text with insertion codes
+    QString dataField; // text boxes: the column shown
+    QString format;    // text boxes: display format; empty shows the value's own text
+    double fontSize = 8.25;
+    bool bold = false;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    bool wordWrap = false;
+};
+
+// The usual control heights for one line of text at the report sizes.
+constexpr int kLineHeight = 285;
+
+ReportControl Label(const QString& name, const QString& caption, int left, int top, int width,
+                    Qt::Alignment alignment = Qt::AlignLeft, int height = kLineHeight);
+ReportControl TextBox(const QString& name, const QString& dataField, const QString& format, int left, int top,
+                      int width, Qt::Alignment alignment = Qt::AlignLeft, int height = kLineHeight);
+ReportControl HLine(const QString& name, int x1, int x2, int y);
+ReportControl VLine(const QString& name, int x, int y1, int y2);
+ReportControl Bold(ReportControl control, double fontSize);
+ReportControl Wrapped(ReportControl control);
+
+struct ReportSection {
+    QString name;
+    int height = 0;
+    std::vector<ReportControl> controls;
+};
+
+struct ReportMargins {
+    int left = 1440;
+    int top = 1440;
+    int right = 1440;
+    int bottom = 1440;
+};
+
+struct ReportDefinition {
+    QString name;
+    QString documentName; // the printed document's and the exported file's name
+    int reportWidth = 0;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    ReportMargins margins;
+    ReportSection reportHeader; // Section4
+    ReportSection pageHeader;   // Section2
+    ReportSection detail;       // Section1
+    ReportSection pageFooter;   // Section3
+    ReportSection reportFooter; // Section5
+
+    const ReportControl* control(const QString& controlName) const;
+};
+
+// Letter paper in the report's orientation with its margins.
+QPageLayout PageLayoutOf(const ReportDefinition& definition);
+// The height of a page's printable area in twips.
+int PrintableHeight(const ReportDefinition& definition);
+
+// Replaces "%i" (title), "%d" (short date), "%D" (long date), "%p" (page) and "%P" (pages).
+QString ExpandCodes(const QString& caption, const QString& title, const QDate& today, int page, int pages);
+// A bound value as a text box shows it: through its display format, or its own text.
+QString FormatValue(const QVariant& value, const QString& format);
+
+class ReportRenderer {
+public:
+    ReportRenderer(ReportDefinition definition, std::shared_ptr<const ReportRows> rows, QString title,
+                   QDate today = QDate::currentDate());
+
+    const ReportDefinition& definition() const { return def_; }
+    const QString& title() const { return title_; }
+    int pageCount() const { return static_cast<int>(pages_.size()); }
+    // The rows laid out on a page (0-based): first row and count.
+    std::pair<std::size_t, std::size_t> rowsOnPage(int page) const;
+
+    // Paints one page (0-based); the painter's origin is the top-left of the printable area.
+    void paintPage(QPainter& painter, int page) const;
+    // The same at a given resolution instead of the painter's device's (a zoomed preview).
+    void paintPage(QPainter& painter, int page, double dotsPerInchX, double dotsPerInchY) const;
+    // The text a control shows on a page, for a detail row (ignored outside the detail).
+    QString textOf(const ReportControl& control, int page, std::size_t row = 0) const;
+
+private:
+    struct Page {
+        std::size_t firstRow = 0;
+        std::size_t rowCount = 0;
+        bool reportHeader = false;
+        bool reportFooter = false;
+    };
+    void paginate();
+    void paintSection(QPainter& painter, const ReportSection& section, int top, int page, std::size_t row) const;
+    void drawText(QPainter& painter, const ReportControl& control, int top, const QString& text) const;
+    struct Font {
+        double size;
+        bool bold;
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    const Font& fontOf(const ReportControl& control) const;
+
+    ReportDefinition def_;
+    std::shared_ptr<const ReportRows> rows_;
+    QString title_;
+    QDate today_;
+    std::vector<Page> pages_;
+    mutable std::deque<Font> fonts_;        // one per size and weight, made at first use
+    mutable const Font* current_ = nullptr; // the font last set on the painter
+};
+
+// Paints pages [fromPage, toPage] (1-based, 0 for all) on a paged device, one page after another;
+// false when painting cannot begin on the device.
+bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, int fromPage = 0, int toPage = 0);
+// Writes the whole report to a PDF file; false when the file cannot be written.
+bool ExportReportPdf(const ReportRenderer& renderer, const QString& fileName);

@@ -1,0 +1,270 @@
+#include "reports/frmReport.h"
+
+#include "reports/dataReport.h"
+
+#include "platform/Format.h"
+#include "platform/MousePointer.h"
+#include "platform/MsgBox.h"
+#include "platform/Picture.h"
+#include "shell/modGlobal.h"
+
+#include <QClipboard>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kSortKey = Qt::UserRole;
+constexpr int kRowKey = Qt::UserRole + 1;
+
+// Design widths are twips; the screen shows 15 twips to a pixel.
+constexpr int pixels(int twips) {
+    return twips / 15;
+}
+
+// A row of the trip list. Dates compare as dates and totals as numbers (their sort keys), so that
+// 9/30/2007 comes before 10/2/2007 and 999.00 before 1,000.00; other columns compare as text.
+class TripItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant mine = data(column, kSortKey);
+        const QVariant theirs = other.data(column, kSortKey);
+        if (mine.isValid() && theirs.isValid())
+            return mine.toDouble() < theirs.toDouble();
+        if (mine.isValid() != theirs.isValid())
+            return !mine.isValid(); // an empty cell sorts before any value
+        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+    }
+};
+
+QLabel* boxLabel(QWidget* parent, const QString& text, const QString& style) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Box);
+    label->setStyleSheet(style);
+    label->setMinimumHeight(22);
+    return label;
+}
+
+QPushButton* colouredButton(QWidget* parent, const QString& name, const QString& text, const QString& colour) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black; border: 1px solid #707070;"
+                                         " padding: 5px 18px; }"
+                                         "QPushButton:focus { border: 2px solid #303030; }"
+                                         "QPushButton:pressed { background-color: #d0d0d0; }")
+                              .arg(colour));
+    return button;
+}
+
+} // namespace
+
+frmReport::frmReport(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frmReport"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* title = new QLabel(tr("Select Trip"), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    title->setAlignment(Qt::AlignCenter);
+    title->setFrameShape(QFrame::Box);
+    QFont titleFont;
+    titleFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    titleFont.setPointSize(12);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setMinimumHeight(28);
+
+    lvTrip_ = new QTreeWidget(this);
+    lvTrip_->setObjectName(QStringLiteral("lvTrip"));
+    lvTrip_->setColumnCount(4);
+    lvTrip_->setHeaderLabels({tr("Trip #"), tr("Date"), tr("Destination"), tr("Total")});
+    lvTrip_->setRootIsDecorated(false);
+    lvTrip_->setUniformRowHeights(true);
+    lvTrip_->setAllColumnsShowFocus(true);
+    lvTrip_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvTrip_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTrip_->setSortingEnabled(false);
+    lvTrip_->setAlternatingRowColors(true);
+    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignRight};
+    const int widths[] = {1000, 1500, 2500, 1200};
+    for (int c = 0; c < 4; ++c) {
+        lvTrip_->headerItem()->setTextAlignment(c, alignments[c] | Qt::AlignVCenter);
+        lvTrip_->setColumnWidth(c, pixels(widths[c]));
+    }
+    QHeaderView* header = lvTrip_->header();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    lvTrip_->setMinimumSize(pixels(6200) + 24, 220);
+
+    const QString captionStyle =
+        QStringLiteral("QLabel { background-color: white; color: black; border: 1px solid #808080; }");
+    const QColor tip = QGuiApplication::palette().color(QPalette::ToolTipBase);
+    const QString valueStyle =
+        QStringLiteral("QLabel { background-color: %1; color: blue; font-weight: bold; border: 1px solid #808080; }")
+            .arg(tip.name());
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 10, 10, 10);
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(0);
+    grid->addWidget(title, 0, 0, 1, 3);
+    grid->setRowMinimumHeight(1, 6);
+    grid->addWidget(lvTrip_, 2, 0, 1, 3);
+    grid->setRowMinimumHeight(3, 8);
+    const QString captions[] = {tr("Trip ID"), tr("Destination"), tr("Date")};
+    for (int i = 0; i < 3; ++i) {
+        grid->addWidget(boxLabel(this, captions[i], captionStyle), 4, i);
+        lblData_[i] = boxLabel(this, QString(), valueStyle);
+        lblData_[i]->setObjectName(QStringLiteral("lblData_%1").arg(i));
+        grid->addWidget(lblData_[i], 5, i);
+    }
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 5);
+    grid->setColumnStretch(2, 3);
+    grid->setRowMinimumHeight(6, 10);
+
+    cmdSelect_ = colouredButton(this, QStringLiteral("cmdSelect"), tr("&Select"), QStringLiteral("#7ee07e"));
+    cmdClear_ = colouredButton(this, QStringLiteral("cmdClear"), tr("&Clear"), QStringLiteral("#ffffc0"));
+    cmdExit_ = colouredButton(this, QStringLiteral("cmdExit"), tr("e&Xit"), QStringLiteral("#ffd0a0"));
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSelect_);
+    buttons->addWidget(cmdClear_);
+    buttons->addWidget(cmdExit_);
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 7, 0, 1, 3);
+
+    setTabOrder(lvTrip_, cmdSelect_);
+    setTabOrder(cmdSelect_, cmdClear_);
+    setTabOrder(cmdClear_, cmdExit_);
+
+    connect(lvTrip_, &QTreeWidget::itemClicked, this, [this] { lvTrip_Click(); });
+    connect(lvTrip_, &QTreeWidget::itemActivated, this, [this] { lvTrip_Click(); });
+    connect(header, &QHeaderView::sectionClicked, this, &frmReport::lvTrip_ColumnClick);
+    connect(cmdSelect_, &QPushButton::clicked, this, &frmReport::cmdSelect_Click);
+    connect(cmdClear_, &QPushButton::clicked, this, &frmReport::cmdClear_Click);
+    connect(cmdExit_, &QPushButton::clicked, this, &frmReport::cmdExit_Click);
+
+    Form_Load();
+
+    // A fixed single border: the window keeps the size of its layout.
+    adjustSize();
+    setFixedSize(sizeHint());
+    lvTrip_->setFocus();
+}
+
+frmReport::~frmReport() {
+    // itmTrip must not outlive the rows of this list.
+    for (int i = 0; i < lvTrip_->topLevelItemCount(); ++i) {
+        if (lvTrip_->topLevelItem(i) == itmTrip)
+            itmTrip = nullptr;
+    }
+}
+
+void frmReport::Form_Load() {
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->clear();
+    const QIcon icon = LoadIcon(App::Path() + QStringLiteral("/images/earth.ico"));
+    if (!icon.isNull())
+        setWindowIcon(icon);
+    setWindowTitle(App::Caption());
+    FillTripList();
+}
+
+void frmReport::FillTripList() {
+    SetMousePointer(this, vbHourglass);
+    if (!objTrip)
+        NewTrip();
+    rsTrip = std::make_shared<Recordset>();
+    if (objTrip)
+        rsTrip = objTrip->LoadTrip();
+    if (rsTrip) {
+        rsTrip->MoveFirst();
+        while (!rsTrip->eof()) {
+            auto* item = new TripItem(lvTrip_);
+            const QString id = QString::fromStdString(rsTrip->Fields("TripID").toString());
+            item->setText(0, id);
+            item->setData(0, kRowKey, id);
+            itmTrip = item;
+
+            const Value date = rsTrip->Fields("StartDate");
+            if (!date.isNull()) {
+                const QString text = QString::fromStdString(date.toString()).trimmed();
+                const QDate parsed = TextToDate(text);
+                item->setText(1, parsed.isValid() ? DateToText(parsed) : text);
+                if (parsed.isValid())
+                    item->setData(1, kSortKey, static_cast<double>(parsed.toJulianDay()));
+            }
+            const Value destination = rsTrip->Fields("Destination");
+            if (!destination.isNull())
+                item->setText(2, QString::fromStdString(destination.toString()));
+            const Value total = rsTrip->Fields("TotalTrip");
+            if (!total.isNull()) {
+                item->setText(3, FormatNumber(total.toDouble(), QStringLiteral("###,##0.#0")));
+                item->setData(3, kSortKey, total.toDouble());
+            }
+            for (int c = 0; c < 4; ++c)
+                item->setTextAlignment(c, Qt::Alignment(lvTrip_->headerItem()->textAlignment(c)));
+            rsTrip->MoveNext();
+        }
+    }
+    CloseRecordset();
+    SetMousePointer(this, vbDefault);
+}
+
+void frmReport::lvTrip_Click() {
+    SetMousePointer(this, vbHourglass);
+    QTreeWidgetItem* selected = lvTrip_->selectedItems().value(0, nullptr);
+    if (selected) {
+        itmTrip = selected;
+        lblData_[0]->setText(selected->data(0, kRowKey).toString());
+        lblData_[1]->setText(selected->text(2));
+        lblData_[2]->setText(selected->text(1));
+    }
+    SetMousePointer(this, vbDefault);
+}
+
+void frmReport::lvTrip_ColumnClick(int column) {
+    SetMousePointer(this, vbHourglass);
+    // The direction flips at every click, whichever column is clicked; a new list starts ascending.
+    sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    lvTrip_->header()->setSortIndicatorShown(true);
+    // Sorted once: automatic sorting stays off, so the list does not re-sort itself afterwards.
+    lvTrip_->sortItems(column, sortOrder_);
+    SetMousePointer(this, vbDefault);
+}
+
+void frmReport::cmdSelect_Click() {
+    if (lblData_[0]->text().isEmpty()) {
+        MsgBox(QStringLiteral("Select a record from the list above. "), vbExclamation | vbOKOnly, App::Title());
+        return;
+    }
+    const QString strID = lblData_[0]->text();
+    if (dataReport().rscmdReport().isOpen()) {
+        dataReport().rscmdReport().Close();
+        rptReport::Unload();
+    }
+    SetMousePointer(this, vbDefault);
+    dataReport().cmdReport(strID);
+    rptReport::Show();
+    Arrange(0);
+}
+
+void frmReport::cmdClear_Click() {
+    for (QLabel* label : lblData_)
+        label->setText(QString());
+}
+
+void frmReport::cmdExit_Click() {
+    close();
+}

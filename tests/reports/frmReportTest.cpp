@@ -1,0 +1,241 @@
+// The trip selection window: its list, value labels, Select, Clear, Exit and column sorting.
+
+#include "ReportTestUtil.h"
+
+#include "reports/frmReport.h"
+#include "support/MsgBoxScript.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <ostream>
+
+namespace {
+
+class frmReportTest : public ::testing::Test {
+protected:
+    void SetUp() override { strFullName = "Anne Smith"; }
+    void TearDown() override {
+        delete form.data();
+        rptReport::Unload();
+        rptTrips::Unload();
+        ReleaseDataReport();
+        strFullName.clear();
+    }
+
+    frmReport* open() {
+        form = new frmReport(nullptr);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.data()));
+        return form.data();
+    }
+    QTreeWidget* list() const { return form->findChild<QTreeWidget*>("lvTrip"); }
+    QString label(int i) const { return form->findChild<QLabel*>(QString("lblData_%1").arg(i))->text(); }
+    QPushButton* button(const char* name) const { return form->findChild<QPushButton*>(name); }
+
+    void clickRow(int row) {
+        QTreeWidget* lv = list();
+        const QRect rect = lv->visualItemRect(lv->topLevelItem(row));
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void clickHeader(int column) {
+        QHeaderView* header = list()->header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+    QStringList column(int c) const {
+        QStringList texts;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            texts << list()->topLevelItem(i)->text(c);
+        return texts;
+    }
+
+    AppFolder folder;
+    QPointer<frmReport> form;
+};
+
+TEST_F(frmReportTest, LoadsEveryTripInDatabaseOrder) {
+    folder.addTrip("Springfield", "10/18/2007", 1234.5);
+    folder.addTrip("Shelbyville", "10/8/2007", 0.05);
+    folder.addTrip("Capital City", "1/2/2008", 0);
+    open();
+    EXPECT_EQ(form->windowTitle(), App::Caption());
+    EXPECT_FALSE(form->windowIcon().isNull());
+    QTreeWidget* lv = list();
+    ASSERT_EQ(lv->topLevelItemCount(), 3);
+    EXPECT_EQ(lv->headerItem()->text(0), "Trip #");
+    EXPECT_EQ(lv->headerItem()->text(1), "Date");
+    EXPECT_EQ(lv->headerItem()->text(2), "Destination");
+    EXPECT_EQ(lv->headerItem()->text(3), "Total");
+    EXPECT_EQ(column(0), QStringList({"T-1", "T-2", "T-3"}));
+    EXPECT_EQ(column(1), QStringList({"10/18/2007", "10/8/2007", "1/2/2008"}));
+    EXPECT_EQ(column(2), QStringList({"Springfield", "Shelbyville", "Capital City"}));
+    EXPECT_EQ(column(3), QStringList({"1,234.50", "0.05", "0.00"}));
+    EXPECT_EQ(lv->topLevelItem(0)->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(itmTrip, lv->topLevelItem(2)); // the row last added
+    EXPECT_FALSE(rsTrip);                    // released after filling
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(label(i).isEmpty());
+}
+
+TEST_F(frmReportTest, MakesItsOwnTripObjectWhenNoneExists) {
+    folder.addTrip("Springfield");
+    objTrip.reset();
+    open();
+    EXPECT_TRUE(objTrip);
+    EXPECT_EQ(list()->topLevelItemCount(), 1);
+}
+
+TEST_F(frmReportTest, ClickingARowShowsItsValuesAndAnotherRowReplacesThem) {
+    folder.addTrip("Springfield", "10/18/2007");
+    folder.addTrip("Shelbyville", "10/8/2007");
+    open();
+    clickRow(0);
+    EXPECT_EQ(label(0), "T-1");
+    EXPECT_EQ(label(1), "Springfield");
+    EXPECT_EQ(label(2), "10/18/2007");
+    EXPECT_EQ(itmTrip, list()->topLevelItem(0));
+    clickRow(1);
+    EXPECT_EQ(label(0), "T-2");
+    EXPECT_EQ(label(1), "Shelbyville");
+    EXPECT_EQ(label(2), "10/8/2007");
+}
+
+struct NoChoiceCase {
+    const char* name;
+    bool clickFirst;
+};
+
+void PrintTo(const NoChoiceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SelectWithoutChoice : public frmReportTest, public ::testing::WithParamInterface<NoChoiceCase> {};
+
+// Before any click, and after Clear even though the row stays highlighted: the message, nothing else.
+TEST_P(SelectWithoutChoice, AsksForARecordAndOpensNoReport) {
+    folder.addTrip("Springfield");
+    open();
+    if (GetParam().clickFirst) {
+        clickRow(0);
+        QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(label(i).isEmpty());
+        EXPECT_EQ(list()->selectedItems().size(), 1);
+    }
+    MsgBoxScript boxes;
+    boxes.answer(vbOK);
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, "Select a record from the list above. ");
+    EXPECT_EQ(boxes.last().title, "Odomark");
+    EXPECT_EQ(boxes.last().style, vbExclamation | vbOKOnly);
+    EXPECT_EQ(rptReport::Preview(), nullptr);
+    EXPECT_FALSE(dataReportActive() && dataReport().rscmdReport().isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Flows, SelectWithoutChoice,
+                         ::testing::Values(NoChoiceCase{"BeforeAnyClick", false}, NoChoiceCase{"AfterClear", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmReportTest, SelectTwiceLeavesOneExpenseReportForTheSecondTrip) {
+    folder.addTrip("Springfield");
+    folder.addTrip("Shelbyville");
+    open();
+    clickRow(0);
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    QPointer<ReportPreview> first = rptReport::Preview();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->windowTitle(), "Odomark  -  Trip Report");
+    EXPECT_EQ(dataReport().rscmdReport().Rows()->size(), 1u);
+
+    clickRow(1);
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(previewWindowCount(), 1);
+    ASSERT_NE(rptReport::Preview(), nullptr);
+    const auto rows = dataReport().rscmdReport().Rows();
+    ASSERT_EQ(rows->size(), 1u);
+    EXPECT_EQ(rows->value(0, "TripID").toString(), "T-2");
+    // The selection window stays as it was.
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(label(0), "T-2");
+}
+
+TEST_F(frmReportTest, ExitClosesTheWindowAndLeavesTheReportOpen) {
+    folder.addTrip("Springfield");
+    open();
+    clickRow(0);
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    ASSERT_NE(rptReport::Preview(), nullptr);
+    QTest::mouseClick(button("cmdExit"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_NE(rptReport::Preview(), nullptr);
+    EXPECT_TRUE(dataReport().rscmdReport().isOpen());
+}
+
+struct SortStep {
+    int column;
+    std::vector<const char*> ids; // the order after the click
+};
+
+struct SortCase {
+    const char* name;
+    std::vector<SortStep> steps;
+};
+
+void PrintTo(const SortCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ColumnSorting : public frmReportTest, public ::testing::WithParamInterface<SortCase> {};
+
+// The direction reverses at every click, whichever column is clicked; dates sort as dates and
+// totals as numbers.
+TEST_P(ColumnSorting, SortsOnceByTheClickedColumn) {
+    folder.addTrip("Beta", "10/2/2007", 999);    // T-1
+    folder.addTrip("alpha", "9/30/2007", 1000);  // T-2
+    folder.addTrip("Gamma", "10/18/2006", 25.5); // T-3
+    folder.addTrip("delta", "12/1/2007", 12000); // T-4
+    open();
+    for (const SortStep& step : GetParam().steps) {
+        clickHeader(step.column);
+        QStringList expected;
+        for (const char* id : step.ids)
+            expected << id;
+        EXPECT_EQ(column(0), expected) << "after a click on column " << step.column;
+    }
+    // Sorted once: a new row would not be put in order by the list itself.
+    EXPECT_FALSE(list()->isSortingEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, ColumnSorting,
+    ::testing::Values(
+        // Destination: descending, then ascending (case does not matter); then Total: descending again.
+        SortCase{
+            "DestinationTwiceThenTotal",
+            {{2, {"T-3", "T-4", "T-1", "T-2"}}, {2, {"T-2", "T-1", "T-4", "T-3"}}, {3, {"T-4", "T-2", "T-1", "T-3"}}}},
+        // Date: 12/1/2007 latest, 10/18/2006 earliest, 9/30/2007 before 10/2/2007.
+        SortCase{"DatesAsDates", {{1, {"T-4", "T-1", "T-2", "T-3"}}, {1, {"T-3", "T-2", "T-1", "T-4"}}}},
+        // Total ascending on the second click: 25.50, 999.00, 1,000.00, 12,000.00.
+        SortCase{"TotalsAsNumbers", {{0, {"T-4", "T-3", "T-2", "T-1"}}, {3, {"T-3", "T-1", "T-2", "T-4"}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmReportTest, EmptyTripTableLeavesTheListEmptyAndSelectAsks) {
+    open();
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    MsgBoxScript boxes;
+    boxes.answer(vbOK);
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    EXPECT_EQ(boxes.count(), 1);
+}
+
+} // namespace
