@@ -9,4 +9,6 @@ QString DefaultBrowserCommand();
 bool StartDetached(const QString& commandLine);
 
 // The product's web page, opened by "Check For Updates".
-inline QString ProductWebPage() { return QStringLiteral("https://www.odomark.example/updates"); }
+inline QString ProductWebPage() {
+    return QStringLiteral("https://www.odomark.example/updates");
+}
