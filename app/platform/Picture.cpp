@@ -21,7 +21,7 @@ constexpr int kMaxObjects = 1024;
 constexpr int kMaxRecords = 65536;
 constexpr int kMaxSavedStates = 64;
 constexpr int kMaxSide = 2048;
-// Drawing may touch each pixel of the picture this many times over; our pictures need a few.
+// The painting work allowed per pixel of the picture (see Player::afford); our pictures need a few.
 constexpr qint64 kCoverageBudget = 32;
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
 
@@ -204,18 +204,48 @@ private:
         return std::max<qreal>(1, std::max(std::abs(state_.windowExt.x()), std::abs(state_.windowExt.y())));
     }
 
-    // Charges a drawing with the pixels it can reach, so that a damaged or hostile file runs out of budget
-    // instead of keeping the reader busy for minutes. False when the drawing is not to be made.
-    bool afford(const QRectF& bounds, qsizetype points = 0) {
+    // Charges a drawing with an estimate of its painting work, so that a damaged or hostile file runs out of
+    // budget instead of keeping the reader busy for minutes; false when the drawing is not to be made.
+    // Filling costs its pixels and, per outline point, a pass over its rows; stroking costs length times width.
+    bool afford(const QRectF& bounds, qreal perimeter, qsizetype points, bool closed) {
         const QTransform& t = painter_.transform();
         const qreal scale = std::max(std::abs(t.m11()), std::abs(t.m22()));
-        const qreal pen = state_.pen.style() == Qt::NoPen ? 0
-                          : state_.pen.isCosmetic()       ? 1
-                                                          : std::max<qreal>(1, state_.pen.widthF() * scale);
+        const bool stroked = state_.pen.style() != Qt::NoPen;
+        const bool filled = closed && state_.brush.style() != Qt::NoBrush;
+        const qreal pen = !stroked ? 0 : state_.pen.isCosmetic() ? 1 : std::max<qreal>(1, state_.pen.widthF() * scale);
         const QRectF device =
             t.mapRect(bounds.normalized()).adjusted(-pen, -pen, pen, pen) & QRectF(QPointF(0, 0), QSizeF(target_));
-        budget_ -= qint64(device.width() * device.height()) + points + 64;
+        const qreal area = device.width() * device.height();
+        const qreal length = perimeter * scale;
+        qreal cost = 64 + qreal(points);
+        const qreal rows = 16.0 * qreal(points) * device.height(); // an outline is filled row by row
+        if (filled)
+            cost += area + rows;
+        if (stroked)
+            cost += std::min(length * pen, 4 * area + length) + rows;
+        budget_ -= qint64(std::min<qreal>(cost, 1e15));
+        // Antialiased filling slows down with the square of the outline's length: long outlines are drawn plainly.
+        painter_.setRenderHint(QPainter::Antialiasing, length <= 16384);
         return budget_ >= 0;
+    }
+
+    static qreal outlineLength(const QPolygonF& polygon, bool closed) {
+        qreal length = 0;
+        for (qsizetype i = 1; i < polygon.size(); ++i)
+            length += std::abs(polygon[i].x() - polygon[i - 1].x()) + std::abs(polygon[i].y() - polygon[i - 1].y());
+        if (closed && polygon.size() > 1)
+            length +=
+                std::abs(polygon.first().x() - polygon.last().x()) + std::abs(polygon.first().y() - polygon.last().y());
+        return length;
+    }
+
+    bool afford(const QPolygonF& polygon, bool closed) {
+        return afford(polygon.boundingRect(), outlineLength(polygon, closed), polygon.size(), closed);
+    }
+
+    bool afford(const QRectF& shape) {
+        const QRectF r = shape.normalized();
+        return afford(r, 2 * (r.width() + r.height()), 16, true);
     }
 
     void addObject(const GdiObject& object) {
@@ -365,7 +395,7 @@ private:
             dy = metrics.ascent();
         }
         const qreal extent = std::max(width, metrics.height());
-        if (!afford(QRectF(origin - QPointF(extent, extent), QSizeF(2 * extent, 2 * extent)), text.size()))
+        if (!afford(QRectF(origin - QPointF(extent, extent), QSizeF(2 * extent, 2 * extent)), 0, text.size(), true))
             return;
         painter_.save();
         painter_.translate(origin);
@@ -463,14 +493,14 @@ private:
         case META_LINETO: {
             const QPointF to(p.i16(2), p.i16(0));
             painter_.setPen(state_.pen);
-            if (afford(QRectF(state_.current, to)))
+            if (afford(QPolygonF({state_.current, to}), false))
                 painter_.drawLine(state_.current, to);
             state_.current = to;
             break;
         }
         case META_POLYGON: {
             const QPolygonF polygon = points(p, 2, p.i16(0));
-            if (!polygon.isEmpty() && afford(polygon.boundingRect(), polygon.size())) {
+            if (!polygon.isEmpty() && afford(polygon, true)) {
                 prepareShape();
                 painter_.drawPolygon(polygon, state_.fillRule);
             }
@@ -478,7 +508,7 @@ private:
         }
         case META_POLYLINE: {
             const QPolygonF polyline = points(p, 2, p.i16(0));
-            if (!polyline.isEmpty() && afford(polyline.boundingRect(), polyline.size())) {
+            if (!polyline.isEmpty() && afford(polyline, false)) {
                 painter_.setPen(state_.pen);
                 painter_.drawPolyline(polyline);
             }
@@ -491,6 +521,7 @@ private:
             QPainterPath path;
             path.setFillRule(state_.fillRule);
             qsizetype at = 2 + qsizetype(count) * 2;
+            qreal perimeter = 0;
             for (int i = 0; i < count; ++i) {
                 const int n = p.u16(2 + i * 2);
                 const QPolygonF polygon = points(p, at, n);
@@ -498,9 +529,10 @@ private:
                     break;
                 path.addPolygon(polygon);
                 path.closeSubpath();
+                perimeter += outlineLength(polygon, true);
                 at += qsizetype(n) * 4;
             }
-            if (!afford(path.boundingRect(), path.elementCount()))
+            if (!afford(path.boundingRect(), perimeter, path.elementCount(), true))
                 break;
             prepareShape();
             painter_.drawPath(path);
@@ -546,7 +578,7 @@ private:
 
     QPainter& painter_;
     QSize target_;
-    qint64 budget_ = kCoverageBudget * target_.width() * target_.height() + 1000000;
+    qint64 budget_ = kCoverageBudget * target_.width() * target_.height() + 20000000;
     std::vector<GdiObject> objects_;
     DcState state_;
     std::vector<DcState> saved_;

@@ -1,6 +1,7 @@
 // Pictures: our metafiles render with their colours, raster files load, damaged files give nothing.
 #include "platform/Picture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -271,6 +272,30 @@ TEST(Metafile, EveryTruncationOfOurPicturesIsSafe) {
         for (qsizetype i = 40; i < flipped.size(); i += 7)
             flipped[i] = char(~flipped[i]);
         RenderMetafile(flipped);
+    }
+}
+
+TEST(Metafile, CostlyDrawingIsCutShort) {
+    // Tens of thousands of frame-sized shapes with a thick pen, and outlines with thousands of crossing
+    // edges, would keep a painter busy for minutes; the reader stops drawing well before that.
+    WmfBuilder shapes = WmfBuilder().placeable(2048, 2048);
+    shapes.record(0x02FA, {0, 2000, 0, rg(0, 0), b0(255)}).record(0x012D, {0});
+    for (int i = 0; i < 60000; ++i)
+        shapes.record(0x0418, {2047, 2047, 0, 0});
+    WmfBuilder zigzag = WmfBuilder().placeable(2048, 2048);
+    QByteArray polygon = record(3 + 1 + 2 * 30000, 0x0324);
+    polygon.append(char(0x30)).append(char(0x75)); // 30000 points
+    for (int i = 0; i < 30000; ++i) {
+        const qint16 xy[2] = {qint16((i * 37) % 2048), qint16(i % 2 ? 0 : 2047)};
+        for (qint16 v : xy)
+            polygon.append(char(v & 0xFF)).append(char(v >> 8));
+    }
+    zigzag.raw(polygon).raw(polygon);
+    for (const QByteArray& bytes : {shapes.bytes(), zigzag.bytes()}) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(RenderMetafile(bytes).isNull());
+        EXPECT_LT(timer.elapsed(), 10000);
     }
 }
 
