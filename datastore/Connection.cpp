@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <cstring>
 #include <new>
 #include <sqlite3.h>
 
@@ -50,14 +51,58 @@ bool ConnectionBase::Open(DbError& error) {
         return fail(error, number, message);
     }
     db_ = db;
+    // SQLite reads the file only at the first statement; a file that is no database at all must fail to open,
+    // as it would with a provider that reads the file when opening. Its first bytes never change: no lock needed.
+    if (!hasDatabaseHeader()) {
+        Close();
+        return fail(error, SQLITE_NOTADB, sqlite3_errstr(SQLITE_NOTADB));
+    }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    // Durable writes: a rollback journal and a full sync at every commit (SQLite's defaults, made explicit).
-    // The file is first read here; a damaged one is left for the method's own statement to report.
-    DbError ignored;
-    run("PRAGMA synchronous=FULL", ignored);
+    // Durable writes: a rollback journal and a full sync at every commit. FULL is SQLite's default; setting it
+    // reads the schema and so waits out another connection's lock once more before the method's own statement
+    // does, so it is set only where the linked SQLite was built with a weaker default.
+    if (!fullSyncIsDefault()) {
+        DbError ignored;
+        run("PRAGMA synchronous=FULL", ignored);
+    }
     Errors.clear();
     return true;
+}
+
+// False only when the file's first bytes were read and are not SQLite's header. An empty file is an empty
+// database to SQLite, and a file that cannot be read is left for SQLite to report. The bytes are read through
+// SQLite's own handle: opening and closing the file apart from it would drop the locks this process holds on it.
+bool ConnectionBase::hasDatabaseHeader() const {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+        return true;
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK || size == 0)
+        return true;
+    static const char magic[] = "SQLite format 3"; // 16 bytes with its NUL
+    char head[sizeof magic] = {};
+    const int rc = file->pMethods->xRead(file, head, sizeof head, 0);
+    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) // a short read leaves the rest zeroed
+        return true;
+    return std::memcmp(head, magic, sizeof magic) == 0;
+}
+
+// Asked once of a private in-memory database, which has no file and takes no lock.
+bool ConnectionBase::fullSyncIsDefault() {
+    static const bool full = [] {
+        sqlite3* memory = nullptr;
+        sqlite3_stmt* st = nullptr;
+        int level = 0;
+        if (sqlite3_open_v2(":memory:", &memory, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(memory, "PRAGMA synchronous", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            level = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_close(memory);
+        return level >= 2; // FULL (2) or EXTRA (3)
+    }();
+    return full;
 }
 
 bool ConnectionBase::run(const char* sql, DbError& error) {

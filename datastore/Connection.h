@@ -62,6 +62,9 @@ public:
     void Close();
 
 private:
+    // Whether a new connection of the linked SQLite syncs fully at every commit without being told to.
+    static bool fullSyncIsDefault();
+    bool hasDatabaseHeader() const;
     bool fail(DbError& error, long number, std::string description);
     bool failFromDb(DbError& error);
     bool run(const char* sql, DbError& error);

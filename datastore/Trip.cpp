@@ -337,7 +337,8 @@ bool Trip::DeleteTrip(std::string& strID) {
         const bool opened = con && con->Open(error);
         const bool begun = opened && con->Begin(true, error);
         bool deleted = false;
-        if (opened) {
+        // Outside a transaction the delete would be committed at once, before the user is asked.
+        if (begun) {
             const std::string sql = "DELETE FROM tblMain WHERE TripID = '" + EscapeQuoted(strID) + "';";
             trace(sql);
             deleted = con->Execute(sql, nullptr, error);

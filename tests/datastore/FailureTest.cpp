@@ -263,7 +263,7 @@ TEST_F(WendloTest, AWriteWaitsOutAShortWriter) {
 struct Damage {
     const char* name;
     std::function<std::string(const std::string&)> damage; // healthy file bytes -> damaged bytes
-    long addTripError;
+    long addTripError;                                     // 0: the file cannot be opened at all
 };
 void PrintTo(const Damage& c, std::ostream* os) {
     *os << c.name;
@@ -296,6 +296,12 @@ TEST_P(DamagedFile, ReadsGiveNothingWritesFailAndTheFileStaysAsItIs) {
     EXPECT_EQ(ReadFile(dir_->database()), damaged);
     EXPECT_FALSE(FileExists(dir_->database() + "-journal"));
     const long error = GetParam().addTripError;
+    if (error == 0) {
+        // Not a database at all: it cannot be opened, so the failures pass on silently; only the question shows.
+        EXPECT_FALSE(FileExists(dir_->errorLog()));
+        EXPECT_EQ(shown().size(), 1u);
+        return;
+    }
     const std::string log = logWithoutMoments(dir_->errorLog());
     EXPECT_EQ(log.substr(0, log.find("AddTrip - DLL Function")),
               kHeader + kFrame + "<now> Error: " + std::to_string(error) + "\r\n");
@@ -313,14 +319,15 @@ INSTANTIATE_TEST_SUITE_P(
                                    bytes[i] = static_cast<char>((i * 7919 + 13) % 251);
                                return bytes;
                            },
-                           26},
+                           0},
                     Damage{"GarbageHeader",
                            [](const std::string& healthy) {
                                std::string bytes = healthy;
                                bytes.replace(0, 16, "not a database!!");
                                return bytes;
                            },
-                           26},
+                           0},
+                    Damage{"ShorterThanItsHeader", [](const std::string&) { return std::string("SQLite"); }, 0},
                     Damage{"Truncated",
                            [](const std::string& healthy) { return healthy.substr(0, healthy.size() / 2); }, 11}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -354,4 +361,59 @@ TEST_F(WendloTest, AFailedCommitRollsTheWriteBack) {
     std::string id = "T-1";
     EXPECT_FALSE(trip().DeleteTrip(id));
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+}
+
+// Under another connection's exclusive lock, a call waits one busy timeout, not one per statement it runs;
+// the library's connections still sync fully at every commit (the default of the one SQLite in the process).
+TEST_F(WendloTest, ACallWaitsOneBusyTimeoutUnderAnExclusiveLock) {
+    ASSERT_TRUE(addTrip(TripValues{}));
+    Db other(dir_->database());
+    EXPECT_EQ(other.scalar("PRAGMA synchronous"), "2");
+    EXPECT_EQ(other.scalar("PRAGMA journal_mode"), "delete");
+    ASSERT_TRUE(other.exec("BEGIN EXCLUSIVE;"));
+    const auto timedMs = [](const std::function<void()>& call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    };
+    const long timeoutMs = 3000;
+
+    RecordsetPtr next;
+    const long readWait = timedMs([&] { next = trip().GetNewTripID(); });
+    EXPECT_EQ(next, nullptr);
+    EXPECT_TRUE(shown().empty()); // the statement never ran: the failure passes on silently
+    EXPECT_GE(readWait, timeoutMs * 8 / 10);
+    EXPECT_LT(readWait, timeoutMs * 5 / 3);
+
+    TripValues v;
+    v.text[0] = "T-2";
+    bool added = true;
+    const long writeWait = timedMs([&] { added = addTrip(v); });
+    EXPECT_FALSE(added);
+    EXPECT_GE(writeWait, timeoutMs * 8 / 10);
+    EXPECT_LT(writeWait, timeoutMs * 5 / 3);
+    EXPECT_EQ(logWithoutMoments(dir_->errorLog()), firstEntry("AddTrip - DLL Function", 5, "database is locked"));
+
+    ASSERT_TRUE(other.exec("COMMIT;"));
+    EXPECT_EQ(other.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+}
+
+// A transaction that could not begin (another writer held the lock past the busy timeout) must not let the
+// delete run on its own: it would be committed before the user is asked, and No could not bring the row back.
+TEST_F(WendloTest, ADeleteWithoutItsTransactionNeverRuns) {
+    ASSERT_TRUE(addTrip(TripValues{}));
+    Db other(dir_->database());
+    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE;"));
+    // Released after the delete's begin has given up, while a delete run without it would still be waiting.
+    std::thread release([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4000));
+        other.exec("COMMIT;");
+    });
+    answer(vbNo);
+    std::string id = "T-1";
+    EXPECT_FALSE(trip().DeleteTrip(id));
+    release.join();
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(other.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_FALSE(FileExists(dir_->errorLog())); // deletes log nothing
 }

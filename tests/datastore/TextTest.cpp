@@ -53,7 +53,10 @@ INSTANTIATE_TEST_SUITE_P(Numbers, SingleText,
                                          SingleCase{-3.25f, "-3.25"}, SingleCase{1e-5f, "1E-05"},
                                          SingleCase{0.0001f, "0.0001"}, SingleCase{123456789.0f, "1.234568E+08"},
                                          SingleCase{1.1f * 3.0f, "3.3"}, SingleCase{120 * 0.475f, "57"},
-                                         SingleCase{99999.99f, "99999.99"}));
+                                         SingleCase{99999.99f, "99999.99"}, SingleCase{12345678.0f, "1.234568E+07"},
+                                         SingleCase{-1e7f, "-1E+07"}, SingleCase{-0.0001f, "-0.0001"},
+                                         SingleCase{1.5e-7f, "1.5E-07"}, SingleCase{-1.234568e-5f, "-1.234568E-05"},
+                                         SingleCase{3.402823e38f, "3.402823E+38"}));
 
 namespace {
 struct CommaPunct : std::numpunct<char> {
