@@ -9,7 +9,9 @@ namespace {
 int screenPointer = vbDefault;
 const char* const kProperty = "MousePointer";
 
-Qt::CursorShape shapeOf(int value) { return value == vbHourglass ? Qt::WaitCursor : Qt::ArrowCursor; }
+Qt::CursorShape shapeOf(int value) {
+    return value == vbHourglass ? Qt::WaitCursor : Qt::ArrowCursor;
+}
 } // namespace
 
 namespace Screen {
@@ -22,7 +24,9 @@ void setMousePointer(int value) {
     screenPointer = value;
 }
 
-int MousePointer() { return screenPointer; }
+int MousePointer() {
+    return screenPointer;
+}
 } // namespace Screen
 
 void SetMousePointer(QWidget* window, int value) {

@@ -51,7 +51,9 @@ QList<ButtonDef> buttonsOf(int style) {
 }
 } // namespace
 
-void SetMsgBoxHandler(MsgBoxHandler h) { handler() = std::move(h); }
+void SetMsgBoxHandler(MsgBoxHandler h) {
+    handler() = std::move(h);
+}
 
 int MsgBox(const QString& prompt, int style, const QString& title) {
     MsgBoxCall call{prompt, title.isEmpty() ? App::Title() : title, style};

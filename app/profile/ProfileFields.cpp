@@ -63,6 +63,7 @@ QString OwnerId(const QString& lastName) {
 ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProfileFields"));
     QFont boxFont(QStringLiteral("Verdana"));
+    boxFont.setStyleHint(QFont::SansSerif); // where Verdana is not installed, another sans-serif face
     boxFont.setPointSizeF(9.75);
     boxFont.setBold(true);
 
@@ -187,7 +188,18 @@ std::vector<std::string> ProfileFields::ProfileText(bool withOwnerId) const {
     return strText;
 }
 
-QWidget* MakeProfileButtons(QWidget* parent, QPushButton** cmdSave, QPushButton** cmdExit) {
+QLabel* MakeProfileHeading(QWidget* parent, const QString& text) {
+    auto* heading = new QLabel(text, parent);
+    heading->setObjectName(QStringLiteral("lblHeading"));
+    QFont headingFont = heading->font();
+    headingFont.setPointSizeF(16);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    heading->setAlignment(Qt::AlignCenter);
+    return heading;
+}
+
+QWidget* MakeProfileButtons(ProfileFields* fields, QWidget* parent, QPushButton** cmdSave, QPushButton** cmdExit) {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -208,5 +220,26 @@ QWidget* MakeProfileButtons(QWidget* parent, QPushButton** cmdSave, QPushButton*
     layout->addWidget(*cmdSave);
     layout->addWidget(*cmdExit);
     layout->addStretch();
+    fields->setSaveButton(*cmdSave);
+    QWidget::setTabOrder(fields->txtBox(ProfileRules::kFieldCount - 1), *cmdSave);
+    QWidget::setTabOrder(*cmdSave, *cmdExit);
     return row;
+}
+
+bool SaveProfile(QWidget* window, ProfileFields* fields, bool firstUse) {
+    TrimTextFields(window);
+    if (!fields->ValidateProfile(window))
+        return false;
+    std::vector<std::string> strText = fields->ProfileText(firstUse);
+    const bool saved = objTrip && (firstUse ? objTrip->AddOwner(strText) : objTrip->UpdateOwner(strText));
+    // The reports print this name, so it changes only with the stored profile.
+    if (saved)
+        strFullName = QString::fromStdString(strText[7]);
+    strText.clear();
+    if (saved)
+        MsgBox(QStringLiteral("Profile Information Saved! "), vbExclamation | vbOKOnly,
+               QStringLiteral("Record Saved Successfully"));
+    else
+        MsgBox(QStringLiteral("Profile Record was NOT Saved! "), vbCritical | vbOKOnly, App::Title());
+    return saved;
 }

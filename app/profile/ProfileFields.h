@@ -66,5 +66,10 @@ private:
     QPushButton* cmdSave_ = nullptr;
 };
 
-// The Save and Exit buttons of both windows, side by side.
-QWidget* MakeProfileButtons(QWidget* parent, QPushButton** cmdSave, QPushButton** cmdExit);
+// The heading above the fields of both windows, in large bold type.
+QLabel* MakeProfileHeading(QWidget* parent, const QString& text);
+// The Save and Exit buttons of both windows, side by side, after the last field in the tab order.
+QWidget* MakeProfileButtons(ProfileFields* fields, QWidget* parent, QPushButton** cmdSave, QPushButton** cmdExit);
+// The steps of Save both windows share: trims the window's text boxes, validates, stores the profile
+// (insert with its identifier on first use, update otherwise) and reports the result. True when stored.
+bool SaveProfile(QWidget* window, ProfileFields* fields, bool firstUse);

@@ -1,6 +1,5 @@
 #include "profile/frmAddOwner.h"
 
-#include "platform/MsgBox.h"
 #include "profile/ProfileFields.h"
 #include "shell/modGlobal.h"
 
@@ -19,19 +18,9 @@ frmAddOwner::frmAddOwner(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
 
     auto* border = new QFrame(this); // without a title bar the window still needs an edge
     border->setFrameShape(QFrame::Box);
-    auto* heading = new QLabel(QStringLiteral("User Profile"), border);
-    heading->setObjectName(QStringLiteral("lblHeading"));
-    QFont headingFont = heading->font();
-    headingFont.setPointSizeF(16);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
-
+    QLabel* heading = MakeProfileHeading(border, QStringLiteral("User Profile"));
     fields_ = new ProfileFields(border);
-    QWidget* buttons = MakeProfileButtons(border, &cmdSave_, &cmdExit_);
-    fields_->setSaveButton(cmdSave_);
-    setTabOrder(fields_->txtBox(6), cmdSave_);
-    setTabOrder(cmdSave_, cmdExit_);
+    QWidget* buttons = MakeProfileButtons(fields_, border, &cmdSave_, &cmdExit_);
 
     auto* note = new QLabel(QStringLiteral("This only needs to be done on first use"), border);
     note->setObjectName(QStringLiteral("lblNote"));
@@ -67,23 +56,10 @@ void frmAddOwner::Form_Load() {
 }
 
 void frmAddOwner::cmdSave_Click() {
-    TrimTextFields(this);
-    if (!fields_->ValidateProfile(this))
+    if (!SaveProfile(this, fields_, true))
         return;
-    std::vector<std::string> strText = fields_->ProfileText(true);
-    const bool saved = objTrip && objTrip->AddOwner(strText);
-    // The reports print this name, so it changes only with the stored profile.
-    if (saved)
-        strFullName = QString::fromStdString(strText[7]);
-    strText.clear();
-    if (saved) {
-        MsgBox(QStringLiteral("Profile Information Saved! "), vbExclamation | vbOKOnly,
-               QStringLiteral("Record Saved Successfully"));
-        stored_ = true;
-        hide(); // back to the start-up; the window stays loaded, so leaving it ends nothing
-    } else {
-        MsgBox(QStringLiteral("Profile Record was NOT Saved! "), vbCritical | vbOKOnly, App::Title());
-    }
+    stored_ = true;
+    hide(); // back to the start-up; the window stays loaded, so leaving it ends nothing
 }
 
 void frmAddOwner::cmdExit_Click() {

@@ -1,7 +1,6 @@
 #include "profile/frmEditOwner.h"
 
 #include "platform/MousePointer.h"
-#include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "profile/ProfileFields.h"
 #include "shell/modGlobal.h"
@@ -14,19 +13,9 @@
 frmEditOwner::frmEditOwner(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmEditOwner"));
 
-    auto* heading = new QLabel(QStringLiteral("Update User Profile"), this);
-    heading->setObjectName(QStringLiteral("lblHeading"));
-    QFont headingFont = heading->font();
-    headingFont.setPointSizeF(16);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
-
+    QLabel* heading = MakeProfileHeading(this, QStringLiteral("Update User Profile"));
     fields_ = new ProfileFields(this);
-    QWidget* buttons = MakeProfileButtons(this, &cmdSave_, &cmdExit_);
-    fields_->setSaveButton(cmdSave_);
-    setTabOrder(fields_->txtBox(6), cmdSave_);
-    setTabOrder(cmdSave_, cmdExit_);
+    QWidget* buttons = MakeProfileButtons(fields_, this, &cmdSave_, &cmdExit_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
@@ -62,9 +51,9 @@ void frmEditOwner::LoadProfile() {
         // With several rows the last one is what the boxes show.
         while (!rsTrip->eof()) {
             for (int i = 0; i < ProfileRules::kFieldCount; ++i) {
+                // Every box shows the current row, so a null clears what an earlier row left there.
                 const Value value = rsTrip->Fields(ProfileRules::Column(i));
-                if (!value.isNull())
-                    fields_->txtBox(i)->setText(QString::fromStdString(value.toString()));
+                fields_->txtBox(i)->setText(value.isNull() ? QString() : QString::fromStdString(value.toString()));
             }
             rsTrip->MoveNext();
         }
@@ -74,22 +63,8 @@ void frmEditOwner::LoadProfile() {
 }
 
 void frmEditOwner::cmdSave_Click() {
-    TrimTextFields(this);
-    if (!fields_->ValidateProfile(this))
-        return;
-    std::vector<std::string> strText = fields_->ProfileText(false);
-    const bool saved = objTrip && objTrip->UpdateOwner(strText);
-    // The reports print this name, so it changes only with the stored profile.
-    if (saved)
-        strFullName = QString::fromStdString(strText[7]);
-    strText.clear();
-    if (saved) {
-        MsgBox(QStringLiteral("Profile Information Saved! "), vbExclamation | vbOKOnly,
-               QStringLiteral("Record Saved Successfully"));
+    if (SaveProfile(this, fields_, false))
         close();
-    } else {
-        MsgBox(QStringLiteral("Profile Record was NOT Saved! "), vbCritical | vbOKOnly, App::Title());
-    }
 }
 
 void frmEditOwner::cmdExit_Click() {

@@ -36,6 +36,7 @@ bool libraryWorks(const QString& folder) {
 // Both windows, made the same way for the tests they share.
 struct WindowKind {
     const char* name;
+    const char* heading;
     std::function<QWidget*()> make;
 };
 std::ostream& operator<<(std::ostream& os, const WindowKind& k) {
@@ -81,6 +82,22 @@ TEST_P(ProfileWindowTest, FieldsHaveTheirNamesCaptionsAndMaximumLengths) {
     }
     EXPECT_EQ(window->findChild<QPushButton*>("cmdSave")->text(), "&Save");
     EXPECT_EQ(window->findChild<QPushButton*>("cmdExit")->text(), "e&Xit");
+    auto* heading = window->findChild<QLabel*>("lblHeading");
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text(), GetParam().heading);
+    EXPECT_TRUE(heading->font().bold());
+
+    // Bold sans-serif boxes; where Verdana is missing the face that stands in is sans-serif too.
+    for (int i = 0; i < 7; ++i) {
+        const QFont font = fields->txtBox(i)->font();
+        EXPECT_TRUE(font.bold()) << i;
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.75) << i;
+        EXPECT_EQ(font.family(), "Verdana") << i;
+        EXPECT_EQ(font.styleHint(), QFont::SansSerif) << i;
+    }
+    // The state box is narrow with its text centred.
+    EXPECT_TRUE(fields->txtBox(4)->alignment() & Qt::AlignHCenter);
+    EXPECT_LT(fields->txtBox(4)->width() * 2, fields->txtBox(3)->width());
 }
 
 TEST_P(ProfileWindowTest, EnterWalksTheFieldsToSaveWithoutTypingAndASecondEnterSaves) {
@@ -162,8 +179,9 @@ TEST_P(ProfileWindowTest, AProfileThatIsNotStoredLeavesTheNameAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, ProfileWindowTest,
-                         ::testing::Values(WindowKind{"frmAddOwner", [] { return new frmAddOwner; }},
-                                           WindowKind{"frmEditOwner", [] { return new frmEditOwner; }}),
+                         ::testing::Values(WindowKind{"frmAddOwner", "User Profile", [] { return new frmAddOwner; }},
+                                           WindowKind{"frmEditOwner", "Update User Profile",
+                                                      [] { return new frmEditOwner; }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileRules, FullNameAndIdentifier) {
@@ -252,4 +270,16 @@ TEST_F(ProfileStoreTest, EditingShowsTheStoredProfileAndUpdatesItKeepingTheIdent
     EXPECT_EQ(folder.scalar("SELECT OwnerID FROM tblOwner").toString(), "Smith - 431");
     EXPECT_FALSE(w->isVisible()); // closed after the save
     delete alive.data();
+}
+
+TEST_F(ProfileStoreTest, EditingShowsTheLastRowAndANullAsAnEmptyBox) {
+    folder.addOwner("Anne", "Smith");
+    folder.exec("INSERT INTO tblOwner (OwnerID,LName,FName,Address,City,State,Zip,Email) VALUES "
+                "('Jones - 431','Jones','Bob',NULL,'Ames','IA','50010',NULL);");
+    folder.exec("UPDATE tblOwner SET Email = 'anne@example.com' WHERE LName = 'Smith';");
+    frmEditOwner w;
+    const QStringList shown = {"Jones", "Bob", "", "Ames", "IA", "50010", ""};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(w.fields()->txtBox(i)->text(), shown[i]) << i;
+    EXPECT_EQ(rsTrip, nullptr);
 }

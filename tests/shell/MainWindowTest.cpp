@@ -24,6 +24,19 @@ TEST_F(MainWindowTest, CaptionHasTwoBlanksEachSideOfTheHyphen) {
     EXPECT_FALSE(w.mdiArea()->picture().isNull());
 }
 
+TEST_F(MainWindowTest, MissingIconAndBackdropLeaveTheLoadGoingOn) {
+    QFile::remove(folder.path() + "/images/earth.ico");
+    QFile::remove(folder.path() + "/images/trip_01.jpg");
+    objTrip.reset();
+    frmMain w;
+    EXPECT_EQ(w.loadError(), 0);
+    EXPECT_EQ(w.windowTitle(), "Odomark  -  3.0");
+    EXPECT_TRUE(w.mdiArea()->picture().isNull());
+    EXPECT_NE(objTrip, nullptr);
+    EXPECT_EQ(Screen::MousePointer(), vbArrow);
+    Screen::setMousePointer(vbDefault);
+}
+
 TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) {
     // "-" stands for a separator line.
     const QList<QPair<QString, QStringList>> expected = {

@@ -35,6 +35,22 @@ TEST_F(SplashTest, ShowsItsTextsAndStepsTheBarFromZeroToSixteenByTwo) {
     EXPECT_EQ(splash.findChild<QLabel*>("lblCompany")->text(), "Quorvale Software and Web Design");
     EXPECT_EQ(splash.findChild<QLabel*>("Label1")->text(), "Initializing...");
     EXPECT_EQ(Screen::MousePointer(), vbDefault);
+
+    struct Face {
+        const char* label;
+        const char* family;
+        double points;
+        bool bold;
+    };
+    for (const Face& f :
+         {Face{"lblCompanyProduct", "Comic Sans MS", 18, true}, Face{"lblProductName", "Comic Sans MS", 27.75, true},
+          Face{"lblVersion", "Verdana", 9, false}, Face{"lblCompany", "MS Sans Serif", 8.25, false},
+          Face{"Label1", "MS Sans Serif", 8.25, false}}) {
+        const QFont font = splash.findChild<QLabel*>(f.label)->font();
+        EXPECT_EQ(font.family(), f.family) << f.label;
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), f.points) << f.label;
+        EXPECT_EQ(font.bold(), f.bold) << f.label;
+    }
 }
 
 TEST_F(SplashTest, TakesSevenToEightSecondsAndNeedsNoPicture) {

@@ -96,8 +96,11 @@ TEST_F(StartUpTest, CheckDatabaseMovesToTheApplicationFolderAndTestsPresenceOnly
     QDir::setCurrent(QDir::tempPath());
     EXPECT_TRUE(CheckDatabase());
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(Screen::MousePointer(), vbArrow); // the arrow, not the default
     QFile::remove(folder.databasePath());
     EXPECT_FALSE(CheckDatabase());
+    EXPECT_EQ(Screen::MousePointer(), vbArrow);
+    Screen::setMousePointer(vbDefault);
 }
 
 // The data-dependent start-up: the library reads the profile table.
