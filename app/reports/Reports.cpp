@@ -44,13 +44,18 @@ public:
     ReportPreview* preview() const { return preview_.data(); }
 
     void Show() {
-        if (preview_) {
+        ReportRecordset& recordset = which_ == Which::Trips ? dataReport().rscmdTrip() : dataReport().rscmdReport();
+        std::shared_ptr<const ReportRows> rows = recordset.Rows();
+        if (preview_ && preview_->isVisible() && rows == shownRows_) {
             preview_->raise();
             preview_->activateWindow();
             return;
         }
-        ReportRecordset& recordset = which_ == Which::Trips ? dataReport().rscmdTrip() : dataReport().rscmdReport();
-        auto renderer = std::make_shared<const ReportRenderer>(definition_, recordset.Rows(), title_);
+        // A run since the preview opened (one that found its record set closed, so the report was not
+        // unloaded first), or a preview already closing: the open preview would show old rows.
+        delete preview_.data();
+        shownRows_ = rows;
+        auto renderer = std::make_shared<const ReportRenderer>(definition_, std::move(rows), title_);
         QWidget* owner = mainWindow();
         preview_ = new ReportPreview(renderer, owner);
         preview_->setAttribute(Qt::WA_DeleteOnClose);
@@ -104,6 +109,7 @@ private:
     int windowState_ = 0;
     int startUpPosition_ = 0;
     QPointer<ReportPreview> preview_;
+    std::shared_ptr<const ReportRows> shownRows_; // the rows the open preview lays out
 };
 
 // Deliberately never destroyed at exit: termination touches conTrips, which may be gone by then.

@@ -158,11 +158,18 @@ INSTANTIATE_TEST_SUITE_P(Reports, LayoutGeometry,
                              LayoutCase{"rptReport", &TripReportLayout, kReportMargins, 12240, 34 + 7 + 18 + 8}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+constexpr Qt::Alignment L = Qt::AlignLeft;
+constexpr Qt::Alignment R = Qt::AlignRight;
+const char* const kDollars = "\"$\"#,##0.00";
+
 struct BoundCase {
     const char* control;
     const char* field;
     const char* format;
     Qt::Alignment alignment;
+    int left;
+    const char* headingLabel;
+    const char* heading;
 };
 
 void PrintTo(const BoundCase& c, std::ostream* os) {
@@ -171,26 +178,102 @@ void PrintTo(const BoundCase& c, std::ostream* os) {
 
 class TripListColumns : public ::testing::TestWithParam<BoundCase> {};
 
+// Every column's value stands under its own heading: a swapped binding would still print each
+// amount, just in another column.
 TEST_P(TripListColumns, BindTheirFieldThroughTheirFormat) {
     const BoundCase& c = GetParam();
     const ReportDefinition d = TripListLayout();
     const ReportControl* control = d.control(c.control);
-    ASSERT_NE(control, nullptr);
+    const ReportControl* heading = d.control(c.headingLabel);
+    ASSERT_TRUE(control && heading);
     EXPECT_EQ(control->kind, ControlKind::TextBox);
     EXPECT_EQ(control->dataField, c.field);
     EXPECT_EQ(control->format, c.format);
     EXPECT_EQ(control->alignment, c.alignment);
     EXPECT_EQ(control->top, 144);
+    EXPECT_EQ(control->left, c.left);
+    EXPECT_EQ(heading->caption, c.heading);
+    EXPECT_EQ(heading->left, c.left);
+    EXPECT_EQ(heading->top, 1584);
+    EXPECT_EQ(heading->alignment, Qt::AlignHCenter);
 }
 
-INSTANTIATE_TEST_SUITE_P(Columns, TripListColumns,
-                         ::testing::Values(BoundCase{"txtTripID", "TripID", "", Qt::AlignHCenter},
-                                           BoundCase{"txtStartDate", "StartDate", "M/d/yyyy", Qt::AlignHCenter},
-                                           BoundCase{"txtMiles", "Miles", "0", Qt::AlignHCenter},
-                                           BoundCase{"txtRate", "Mileage", "0.00", Qt::AlignRight},
-                                           BoundCase{"txtFuel", "Fuel", "0.00", Qt::AlignRight},
-                                           BoundCase{"txtExpense", "Expense", "0.00", Qt::AlignRight},
-                                           BoundCase{"txtTotalTrip", "TotalTrip", "\"$\"#,##0.00", Qt::AlignRight}));
+constexpr Qt::Alignment C = Qt::AlignHCenter;
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, TripListColumns,
+    ::testing::Values(BoundCase{"txtTripID", "TripID", "", C, 144, "Label10", "Trip ID"},
+                      BoundCase{"txtDestination", "Destination", "", C, 1008, "Label11", "Destination"},
+                      BoundCase{"txtStartDate", "StartDate", "M/d/yyyy", C, 3168, "Label12", "Date"},
+                      BoundCase{"txtStartOdometer", "StartOdometer", "0", C, 4176, "Label13", "Start"},
+                      BoundCase{"txtEndOdometer", "EndOdometer", "0", C, 5040, "Label14", "End"},
+                      BoundCase{"txtMiles", "Miles", "0", C, 5904, "Label25", "Miles"},
+                      BoundCase{"txtRate", "Mileage", "0.00", R, 6768, "Label15", "Mileage"},
+                      BoundCase{"txtFuel", "Fuel", "0.00", R, 7632, "Label16", "Fuel"},
+                      BoundCase{"txtMeals", "Meals", "0.00", R, 8352, "Label17", "Meals"},
+                      BoundCase{"txtMotel", "Motel", "0.00", R, 9072, "Label18", "Lodging"},
+                      BoundCase{"txtParking", "Parking", "0.00", R, 9792, "Label19", "Parking"},
+                      BoundCase{"txtRepairs", "Repairs", "0.00", R, 10512, "Label20", "Repairs"},
+                      BoundCase{"txtTowing", "Towing", "0.00", R, 11232, "Label21", "Towing"},
+                      BoundCase{"txtExpense", "Expense", "0.00", R, 11952, "Label23", "Misc"},
+                      BoundCase{"txtPhone", "Phone", "0.00", R, 12672, "Label22", "Phone"},
+                      BoundCase{"txtTotalTrip", "TotalTrip", kDollars, R, 13392, "Label24", "Total"}));
+
+struct PairCase {
+    const char* caption;
+    const char* label;
+    const char* textBox;
+    const char* field;
+    const char* format;
+    int left;
+    int top;
+    Qt::Alignment alignment;
+};
+
+void PrintTo(const PairCase& c, std::ostream* os) {
+    *os << c.textBox;
+}
+
+class TripReportValues : public ::testing::TestWithParam<PairCase> {};
+
+// Each value of the expense report sits beside its caption and shows its own field: a swapped
+// binding would still print every amount, just under the wrong caption.
+TEST_P(TripReportValues, StandBesideTheirCaption) {
+    const PairCase& c = GetParam();
+    const ReportDefinition d = TripReportLayout();
+    const ReportControl* label = d.control(c.label);
+    const ReportControl* value = d.control(c.textBox);
+    ASSERT_TRUE(label && value);
+    EXPECT_EQ(label->caption, c.caption);
+    EXPECT_EQ(label->top, c.top);
+    EXPECT_EQ(label->alignment, Qt::AlignLeft);
+    EXPECT_EQ(value->kind, ControlKind::TextBox);
+    EXPECT_EQ(value->dataField, c.field);
+    EXPECT_EQ(value->format, c.format);
+    EXPECT_EQ(value->left, c.left);
+    EXPECT_EQ(value->top, c.top);
+    EXPECT_EQ(value->alignment, c.alignment);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, TripReportValues,
+    ::testing::Values(PairCase{"Trip ID Number", "Label1", "txtTripID", "TripID", "", 1584, 144, L},
+                      PairCase{"Destination", "Label2", "txtDestination", "Destination", "", 1584, 576, L},
+                      PairCase{"Date", "Label3", "txtStartDate", "StartDate", "M/d/yyyy", 1584, 1008, L},
+                      PairCase{"Odometer End", "Label4", "txtEndOdometer", "EndOdometer", "0", 1584, 1440, L},
+                      PairCase{"Odometer Start", "Label5", "txtStartOdometer", "StartOdometer", "0", 1584, 1872, L},
+                      PairCase{"Total Miles", "Label9", "txtMiles", "Miles", "0", 1584, 2304, L},
+                      PairCase{"Rate", "Label6", "txtRate", "Rate", "0.000", 6624, 144, R},
+                      PairCase{"Mileage", "Label28", "txtGrandTotal", "Mileage", kDollars, 6624, 576, R},
+                      PairCase{"Fuel", "Label7", "txtFuel", "Fuel", kDollars, 6624, 1008, R},
+                      PairCase{"Meals", "Label8", "txtMeals", "Meals", kDollars, 6624, 1440, R},
+                      PairCase{"Lodging", "Label10", "txtMotel", "Motel", kDollars, 6624, 1872, R},
+                      PairCase{"Parking", "Label11", "txtParking", "Parking", kDollars, 6624, 2304, R},
+                      PairCase{"Repairs", "Label12", "txtRepairs", "Repairs", kDollars, 9504, 144, R},
+                      PairCase{"Towing", "Label13", "txtTowing", "Towing", kDollars, 9504, 576, R},
+                      PairCase{"Phone", "Label14", "txtPhone", "Phone", kDollars, 9504, 1008, R},
+                      PairCase{"Misc. Exp.", "Label15", "txtExpense", "Expense", kDollars, 9504, 1440, R},
+                      PairCase{"Total", "Label16", "txtTotalTrip", "TotalTrip", kDollars, 9216, 2304, R}));
 
 TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
     // A notes text of many lines paints only what fits in its 1440-twip box: the painted area ends there.

@@ -170,6 +170,31 @@ TEST_F(ReportsTest, ClosedPreviewIsReplacedOnTheNextRun) {
     EXPECT_EQ(previewWindowCount(), 1);
 }
 
+// A run that could not read the file leaves its record set closed, so the next run does not unload
+// the report first: the open preview must still give way to one built on the new rows.
+TEST_F(ReportsTest, RunAfterAFailedRunReplacesTheEmptyPreview) {
+    folder.addTrip("Somewhere");
+    const QString moved = folder.databasePath() + ".away";
+    ASSERT_TRUE(QFile::rename(folder.databasePath(), moved));
+    runTripList();
+    EXPECT_FALSE(dataReport().rscmdTrip().isOpen());
+    QPointer<ReportPreview> empty = rptTrips::Preview();
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->renderer().rowsOnPage(0).second, 0u);
+
+    ASSERT_TRUE(QFile::rename(moved, folder.databasePath()));
+    runTripList();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(empty.isNull());
+    EXPECT_EQ(previewWindowCount(), 1);
+    ASSERT_NE(rptTrips::Preview(), nullptr);
+    EXPECT_EQ(rptTrips::Preview()->renderer().rowsOnPage(0).second, 1u);
+    // Showing it again without a new run only brings the same preview forward.
+    ReportPreview* shown = rptTrips::Preview();
+    rptTrips::Show();
+    EXPECT_EQ(rptTrips::Preview(), shown);
+}
+
 TEST_F(ReportsTest, OwnersNameTitlesBothReportsAndAChangedProfileShowsNextTime) {
     const QString id = addPricedTrip();
     runTripList();

@@ -83,6 +83,24 @@ TEST_F(frmReportTest, LoadsEveryTripInDatabaseOrder) {
         EXPECT_TRUE(label(i).isEmpty());
 }
 
+// Focus starts in the list and Tab walks Select, Clear and Exit in that order.
+TEST_F(frmReportTest, FocusStartsInTheListAndTabWalksTheButtons) {
+    folder.addTrip("Springfield");
+    open();
+    form->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == list(); }, 2000));
+    EXPECT_EQ(button("cmdSelect")->text(), "&Select");
+    EXPECT_EQ(button("cmdClear")->text(), "&Clear");
+    EXPECT_EQ(button("cmdExit")->text(), "e&Xit");
+    const char* const order[] = {"cmdSelect", "cmdClear", "cmdExit"};
+    for (const char* name : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), button(name)) << name;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(list()));
+}
+
 TEST_F(frmReportTest, MakesItsOwnTripObjectWhenNoneExists) {
     folder.addTrip("Springfield");
     objTrip.reset();
