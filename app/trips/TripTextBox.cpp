@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -64,4 +65,19 @@ void TripTextBox::contextMenuEvent(QContextMenuEvent* event) {
     }
     menu->exec(event->globalPos());
     delete menu;
+}
+
+void TripTextBox::dropEvent(QDropEvent* event) {
+    // Dropped text is input like typed text: what would go beyond the limit is cut off.
+    const QString before = text();
+    QLineEdit::dropEvent(event);
+    const int allowed = qMax(maxTyped_, static_cast<int>(before.size()));
+    const int over = static_cast<int>(text().size()) - allowed;
+    if (over <= 0)
+        return;
+    const int end = cursorPosition(); // just after the dropped text
+    QString kept = text();
+    kept.remove(end - over, over);
+    setText(kept);
+    setCursorPosition(end - over);
 }

@@ -172,15 +172,8 @@ void frmEditTrip::cmdSave_Click() {
         MsgBox(QStringLiteral("Trip Record was NOT Updated! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
         return;
     }
-    const int answer = MsgBox(QStringLiteral("Trip Record Updated! \r\n\r\nDo you want to edit another Trip record? "),
-                              vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Updated Successfully"));
-    if (answer == vbYes) {
-        cmdClear_Click();
-        emptyList();
-        FillTripList();
-    } else {
-        closeForm();
-    }
+    AnotherOrClose(MsgBox(QStringLiteral("Trip Record Updated! \r\n\r\nDo you want to edit another Trip record? "),
+                          vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Updated Successfully")));
 }
 
 void frmEditTrip::cmdDelete_Click() {
@@ -203,9 +196,11 @@ void frmEditTrip::cmdDelete_Click() {
         cmdClear_Click();
         return;
     }
-    const int answer =
-        MsgBox(QStringLiteral("Trip Record Deleted! \r\n\r\nDo you want to delete another Trip record? "),
-               vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Removed Successfully"));
+    AnotherOrClose(MsgBox(QStringLiteral("Trip Record Deleted! \r\n\r\nDo you want to delete another Trip record? "),
+                          vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Removed Successfully")));
+}
+
+void frmEditTrip::AnotherOrClose(int answer) {
     if (answer == vbYes) {
         cmdClear_Click();
         emptyList();

@@ -26,6 +26,8 @@ public:
 
 private:
     void emptyList();
+    // After a stored update or delete: Yes clears the fields and rebuilds the list, No closes the window.
+    void AnotherOrClose(int answer);
 
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     QTreeWidgetItem* lastItem_ = nullptr; // what this window last put into itmTrip

@@ -8,10 +8,13 @@
 #include "shell/modGlobal.h"
 
 #include <QClipboard>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -53,6 +56,19 @@ TEST_P(TypingLimit, StopsAtTheWindowsMaximum) {
     QGuiApplication::clipboard()->setText("abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
     QTest::keySequence(box, QKeySequence::Paste);
     EXPECT_EQ(box->text().size(), GetParam().max);
+    // So does dropping text dragged from elsewhere, in front of what is there.
+    box->setText("9");
+    QMimeData dragged;
+    dragged.setText("abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
+    const QPoint at(1, box->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &move);
+    QDropEvent drop(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &drop);
+    EXPECT_EQ(box->text(),
+              QString("abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz").left(GetParam().max - 1) + "9");
     // Text the program puts there is kept whole, and can still be shortened by the user.
     box->setText("1,234,567,890,123,456,789,012,345,678,901.00");
     EXPECT_EQ(box->text(), "1,234,567,890,123,456,789,012,345,678,901.00");
@@ -190,6 +206,19 @@ TEST_P(BothWindows, ClearResetsTheFieldsAndTheDate) {
     if (GetParam() == Window::Edit)
         expected = static_cast<frmEditTrip*>(form.get())->lvTrip;
     EXPECT_EQ(QApplication::focusWidget(), expected);
+}
+
+TEST_P(BothWindows, OpensWithoutThePicturesItCannotLoad) {
+    AppFolder app;
+    QFile::remove(app.path() + "/images/earth.ico");
+    QFile::remove(app.path() + "/images/hwy.wmf");
+    QFile(app.path() + "/images/trip.wmf").resize(7); // damaged
+    auto form = open(GetParam());
+    EXPECT_TRUE(form->imgBox[0]->pixmap().isNull());
+    EXPECT_TRUE(form->imgBox[1]->pixmap().isNull());
+    EXPECT_EQ(form->windowTitle(), "Odomark  -  3.0");
+    EXPECT_EQ(form->datBox->date(), QDate::currentDate());
+    EXPECT_NE(objTrip, nullptr);
 }
 
 TEST_P(BothWindows, ExitClosesWithoutAsking) {
