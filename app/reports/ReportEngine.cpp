@@ -332,7 +332,14 @@ void ReportRenderer::drawText(QPainter& painter, const ReportControl& control, i
         return;
     }
     painter.save();
-    painter.setClipRect(box, Qt::IntersectClip);
+    // A formatted value (an amount, a count, a date) keeps every character: a figure with a digit cut
+    // off reads as another figure. Only its bottom is cut, like any text.
+    QRectF clip = box;
+    if (!control.format.isEmpty()) {
+        clip.setLeft(std::min(box.left(), x));
+        clip.setRight(std::max(box.right(), x + width));
+    }
+    painter.setClipRect(clip, Qt::IntersectClip);
     painter.drawText(baseline, single);
     painter.restore();
 }

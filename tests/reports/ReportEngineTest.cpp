@@ -317,6 +317,44 @@ TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
     EXPECT_GT(lowest, boxBottom - 40); // and the box is filled down to its bottom
 }
 
+// An amount wider than its design box still shows every digit: a clipped figure reads as another one.
+TEST(TextBoxes, WideAmountsKeepEveryDigit) {
+    auto rows = tripRows(1);
+    rows->rows[0][3] = 12345678.9; // "$12,345,678.90" is wider than txtTotalTrip
+    ReportDefinition d = withMargins(TripReportLayout(), kReportMargins);
+    std::vector<ReportControl> only;
+    int boxLeft = 0;
+    for (const ReportControl& c : d.detail.controls) {
+        if (c.name == "txtTotalTrip") {
+            only.push_back(c);
+            boxLeft = c.left;
+        }
+    }
+    ASSERT_EQ(only.size(), 1u);
+    d.detail.controls = only;
+    d.pageHeader.controls.clear();
+    d.pageFooter.controls.clear();
+    ReportRenderer renderer(d, rows, "");
+    QImage image(1020, 1320, QImage::Format_RGB32); // letter at 120 dpi
+    image.setDotsPerMeterX(qRound(120 / 0.0254));
+    image.setDotsPerMeterY(qRound(120 / 0.0254));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        renderer.paintPage(painter, 0);
+    }
+    int leftmost = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < leftmost; ++x) {
+            if (qGray(image.pixel(x, y)) < 128)
+                leftmost = x;
+        }
+    }
+    const double twipsPerPixel = 1440.0 / 120.0;
+    ASSERT_LT(leftmost, image.width());
+    EXPECT_LT(leftmost * twipsPerPixel, boxLeft - 30);
+}
+
 } // namespace
 
 namespace {
