@@ -1,7 +1,7 @@
 # Shared set-up of run.sh and test.sh: Debian packages, configure, build, install.
 # Sourced, not run: expects BUILD_DIR and CMAKE_ARGS.
 
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           fonts-liberation fontconfig poppler-utils)
 
 missing=()
@@ -12,7 +12,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing Debian packages: ${missing[*]}"
   if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
   "${SUDO[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y "${missing[@]}"
 fi
 
 JOBS=$(nproc 2>/dev/null || echo 2)
