@@ -58,6 +58,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     });
     area_ = new BackdropArea(this);
     area_->setObjectName(QStringLiteral("mdiArea"));
+    // A child window taller or wider than the client area stays reachable: the area scrolls to it.
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     buildMenu();
     resize(900, 650);

@@ -60,7 +60,7 @@ TEST_F(CommandsWithTripsTest, TripListRunTwiceBuildsANewPreviewOnFreshData) {
     EXPECT_TRUE(dataReport().rscmdTrip().isOpen());
     folder.addTrip("Ames", "10/19/2007", 12.0);
     w.mnuReportsTripList_Click();
-    QTRY_VERIFY(first.isNull());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, 5000));
     ASSERT_NE(rptTrips::Preview(), nullptr);
     EXPECT_TRUE(rptTrips::Preview()->isVisible());
     EXPECT_EQ(script.count(), 0);

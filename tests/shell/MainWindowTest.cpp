@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -104,10 +106,27 @@ TEST_F(MainWindowTest, ChildWindowIsOneInstanceAndAFreshOneAfterItCloses) {
 
     // The window's own exit closes its frame too; the next command opens a new window.
     first->close();
-    QTRY_VERIFY(first.isNull());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, 5000));
     EXPECT_EQ(w.mdiArea()->subWindowList().size(), 1);
     w.mnuUtilsEditUserProfile_Click();
     EXPECT_EQ(w.mdiArea()->subWindowList().size(), 2);
+}
+
+// A child window taller than a small main window can still be scrolled to its buttons.
+TEST_F(MainWindowTest, ChildWindowTallerThanTheAreaCanBeScrolledTo) {
+    frmMain w;
+    w.resize(640, 360);
+    w.show();
+    w.mnuFileAddTrip_Click();
+    QApplication::processEvents();
+    auto* save = w.mdiArea()->findChild<QPushButton*>("cmdSave");
+    ASSERT_NE(save, nullptr);
+    QScrollBar* bar = w.mdiArea()->verticalScrollBar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > 0; }, 2000));
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    const QPoint bottom = save->mapTo(w.mdiArea()->viewport(), QPoint(0, save->height()));
+    EXPECT_LE(bottom.y(), w.mdiArea()->viewport()->height());
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProgramInTheApplicationFolder) {
