@@ -78,6 +78,7 @@ frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
     connect(cmdDelete, &QPushButton::clicked, this, &frmEditTrip::cmdDelete_Click);
 
     Form_Load();
+    lvTrip->setFocus(Qt::OtherFocusReason); // the list is the first tab stop: the user picks a trip first
 }
 
 frmEditTrip::~frmEditTrip() {

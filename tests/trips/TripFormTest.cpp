@@ -153,6 +153,16 @@ TEST_P(BothWindows, TabOrderFollowsTheFields) {
     EXPECT_EQ(QApplication::focusWidget(), form->txtBox[12]);
 }
 
+TEST_P(BothWindows, OpensWithTheFocusOnTheFirstTabStop) {
+    AppFolder app;
+    auto form = open(GetParam());
+    showActive(*form);
+    QWidget* first = form->datBox;
+    if (GetParam() == Window::Edit)
+        first = static_cast<frmEditTrip*>(form.get())->lvTrip;
+    EXPECT_EQ(QApplication::focusWidget(), first);
+}
+
 TEST_P(BothWindows, OpeningStepsAndControls) {
     AppFolder app;
     QGuiApplication::clipboard()->setText("something the user copied");
