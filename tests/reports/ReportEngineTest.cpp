@@ -275,6 +275,31 @@ INSTANTIATE_TEST_SUITE_P(
                       PairCase{"Misc. Exp.", "Label15", "txtExpense", "Expense", kDollars, 9504, 1440, R},
                       PairCase{"Total", "Label16", "txtTotalTrip", "TotalTrip", kDollars, 9216, 2304, R}));
 
+// The expense report with only one detail control, no page header or footer: every ink pixel is that control's.
+ReportDefinition onlyControl(const QString& name) {
+    ReportDefinition d = withMargins(TripReportLayout(), kReportMargins);
+    std::vector<ReportControl> only;
+    for (const ReportControl& c : d.detail.controls) {
+        if (c.name == name)
+            only.push_back(c);
+    }
+    d.detail.controls = only;
+    d.pageHeader.controls.clear();
+    d.pageFooter.controls.clear();
+    return d;
+}
+
+// The first page painted on white letter paper at 120 dpi.
+QImage paintFirstPage(const ReportRenderer& renderer) {
+    QImage image(1020, 1320, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(120 / 0.0254));
+    image.setDotsPerMeterY(qRound(120 / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.paintPage(painter, 0);
+    return image;
+}
+
 TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
     // A notes text of many lines paints only what fits in its 1440-twip box: the painted area ends there.
     auto rows = tripRows(1);
@@ -282,25 +307,9 @@ TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
     for (int i = 0; i < 60; ++i)
         notes += QString("Line %1 of the notes\r\n").arg(i);
     rows->rows[0][5] = notes;
-    ReportDefinition d = withMargins(TripReportLayout(), kReportMargins);
-    // Leave only the notes box, so every ink pixel comes from it.
-    std::vector<ReportControl> only;
-    for (const ReportControl& c : d.detail.controls) {
-        if (c.name == "txtNotes")
-            only.push_back(c);
-    }
-    d.detail.controls = only;
-    d.pageHeader.controls.clear();
-    d.pageFooter.controls.clear();
+    const ReportDefinition d = onlyControl("txtNotes");
     ReportRenderer renderer(d, rows, "");
-    QImage image(1020, 1320, QImage::Format_RGB32); // letter at 120 dpi
-    image.setDotsPerMeterX(qRound(120 / 0.0254));
-    image.setDotsPerMeterY(qRound(120 / 0.0254));
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        renderer.paintPage(painter, 0);
-    }
+    const QImage image = paintFirstPage(renderer);
     int lowest = -1;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -321,28 +330,11 @@ TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
 TEST(TextBoxes, WideAmountsKeepEveryDigit) {
     auto rows = tripRows(1);
     rows->rows[0][3] = 12345678.9; // "$12,345,678.90" is wider than txtTotalTrip
-    ReportDefinition d = withMargins(TripReportLayout(), kReportMargins);
-    std::vector<ReportControl> only;
-    int boxLeft = 0;
-    for (const ReportControl& c : d.detail.controls) {
-        if (c.name == "txtTotalTrip") {
-            only.push_back(c);
-            boxLeft = c.left;
-        }
-    }
-    ASSERT_EQ(only.size(), 1u);
-    d.detail.controls = only;
-    d.pageHeader.controls.clear();
-    d.pageFooter.controls.clear();
+    const ReportDefinition d = onlyControl("txtTotalTrip");
+    ASSERT_EQ(d.detail.controls.size(), 1u);
+    const int boxLeft = d.detail.controls.front().left;
     ReportRenderer renderer(d, rows, "");
-    QImage image(1020, 1320, QImage::Format_RGB32); // letter at 120 dpi
-    image.setDotsPerMeterX(qRound(120 / 0.0254));
-    image.setDotsPerMeterY(qRound(120 / 0.0254));
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        renderer.paintPage(painter, 0);
-    }
+    const QImage image = paintFirstPage(renderer);
     int leftmost = image.width();
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < leftmost; ++x) {
