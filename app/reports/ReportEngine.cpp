@@ -19,6 +19,8 @@ constexpr double kTwipsPerPoint = 20.0;
 constexpr double kTextInset = 45.0;
 // A one-pixel rule of the designer's screen.
 constexpr double kLineWidth = 15.0;
+// An amount is condensed to no less than this share of its width before it is made smaller too.
+constexpr double kLeastCondensed = 0.6;
 
 bool isDateFormat(const QString& format) {
     return !format.contains(QLatin1Char('0')) && !format.contains(QLatin1Char('#')) &&
@@ -105,6 +107,11 @@ ReportControl Bold(ReportControl control, double fontSize) {
 
 ReportControl Wrapped(ReportControl control) {
     control.wordWrap = true;
+    return control;
+}
+
+ReportControl InRun(ReportControl control, int run) {
+    control.run = run;
     return control;
 }
 
@@ -269,7 +276,7 @@ const ReportRenderer::Font& ReportRenderer::fontOf(const ReportControl& control)
     return fonts_.back();
 }
 
-void ReportRenderer::drawText(QPainter& painter, const ReportControl& control, int top, const QString& text) const {
+void ReportRenderer::drawWrapped(QPainter& painter, const ReportControl& control, int top, const QString& text) const {
     if (text.isEmpty())
         return;
     const Font& f = fontOf(control);
@@ -284,63 +291,135 @@ void ReportRenderer::drawText(QPainter& painter, const ReportControl& control, i
         area.setLeft(box.left() + kTextInset);
     else if (horizontal & Qt::AlignRight)
         area.setRight(box.right() - kTextInset);
-
-    if (control.wordWrap) {
-        // Whole lines only: what does not fit above the box's bottom is cut off.
-        QString flowing = text;
-        flowing.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
-        flowing.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        flowing.replace(QLatin1Char('\r'), QChar::LineSeparator);
-        QTextLayout layout(flowing, f.font, painter.device());
-        QTextOption option(horizontal);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        double y = 0;
-        std::vector<QTextLine> lines;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(area.width());
-            line.setPosition(QPointF(0, y));
-            y += line.height();
-            if (y > box.height())
-                break;
-            lines.push_back(line);
-        }
-        layout.endLayout();
-        for (const QTextLine& line : lines)
-            line.draw(&painter, area.topLeft());
-        return;
+    // Whole lines only: what does not fit above the box's bottom is cut off.
+    QString flowing = text;
+    flowing.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    flowing.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    flowing.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    QTextLayout layout(flowing, f.font, painter.device());
+    QTextOption option(horizontal);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double y = 0;
+    std::vector<QTextLine> lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        if (y > box.height())
+            break;
+        lines.push_back(line);
     }
+    layout.endLayout();
+    for (const QTextLine& line : lines)
+        line.draw(&painter, area.topLeft());
+}
 
-    QString single = text;
-    if (single.contains(QLatin1Char('\n')) || single.contains(QLatin1Char('\r'))) {
-        single.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        single.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        single.replace(QLatin1Char('\r'), QLatin1Char(' '));
+TextPlacement ReportRenderer::placeText(const ReportControl& control, const QString& text) const {
+    TextPlacement p;
+    p.control = &control;
+    p.text = text;
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        p.text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        p.text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        p.text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     }
-    // One line placed by hand: measured once, drawn at its baseline, clipped only when it overflows.
-    const double width = f.metrics.horizontalAdvance(single);
-    double x = area.left();
+    const Font& f = fontOf(control);
+    const QRectF box(control.left, control.top, control.width, control.height);
+    const Qt::Alignment horizontal = control.alignment & Qt::AlignHorizontal_Mask;
+    const double width = f.metrics.horizontalAdvance(p.text);
+    p.width = width;
+    double x = box.left() + kTextInset;
     if (horizontal & Qt::AlignRight)
-        x = area.right() - width;
+        x = box.right() - kTextInset - width;
     else if (horizontal & Qt::AlignHCenter)
         x = box.left() + (box.width() - width) / 2;
-    const QPointF baseline(x, box.top() + f.metrics.ascent());
-    const bool fits = f.metrics.height() <= box.height() && x >= box.left() && x + width <= box.right();
-    if (fits) {
-        painter.drawText(baseline, single);
+    const bool tooTall = f.metrics.height() > box.height();
+    if (tooTall)
+        p.clip = box; // only the bottom is cut, like any text
+
+    if (control.run != 0) {
+        // A word of a run takes the room it needs; placeTexts moves the words after it.
+        if (tooTall)
+            p.clip = QRectF(x, box.top(), width, box.height());
+    } else if (!control.format.isEmpty()) {
+        // A formatted value (an amount, a count, a date) keeps every character, since a figure with a
+        // digit cut off reads as another figure, and stays clear of the rules at its box's edges: one
+        // too wide is drawn condensed, and smaller as well rather than squeezed beyond legibility.
+        const double room = box.width() - 2 * kTextInset;
+        if (width > room && room > 0 && width > 0) {
+            p.scaleX = room / width;
+            p.scaleY = std::min(1.0, p.scaleX / kLeastCondensed);
+            p.width = room;
+            x = box.left() + kTextInset;
+        } else if (x < box.left() + kTextInset || x + width > box.right() - kTextInset) {
+            x = std::clamp(x, box.left() + kTextInset, box.right() - kTextInset - width);
+        }
+    } else if (x < box.left() || x + width > box.right()) {
+        // Text wider than its box keeps its start and is cut at the end, whatever its alignment.
+        x = box.left() + kTextInset;
+        p.clip = box;
+    }
+    p.start = QPointF(x, box.top() + f.metrics.ascent() * p.scaleY);
+    return p;
+}
+
+std::vector<TextPlacement> ReportRenderer::placeTexts(const ReportSection& section, int page, std::size_t row) const {
+    std::vector<TextPlacement> placed;
+    for (const ReportControl& control : section.controls) {
+        if (control.kind == ControlKind::Line || control.wordWrap)
+            continue;
+        const QString text = textOf(control, page, row);
+        if (text.isEmpty() && control.run == 0)
+            continue;
+        placed.push_back(placeText(control, text));
+    }
+    // The words of a run stay apart by at least a blank, however many digits a page number has.
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const ReportControl& c = *placed[i].control;
+        if (c.run == 0)
+            continue;
+        const double blank = fontOf(c).metrics.horizontalAdvance(QLatin1Char(' '));
+        for (std::size_t j = i; j-- > 0;) {
+            const TextPlacement& before = placed[j];
+            if (before.control->run != c.run || before.control->top != c.top)
+                continue;
+            if (before.text.isEmpty())
+                continue;
+            const double least = before.start.x() + before.width + blank;
+            if (placed[i].start.x() < least) {
+                const double shift = least - placed[i].start.x();
+                placed[i].start.rx() += shift;
+                placed[i].clip.translate(shift, 0);
+            }
+            break;
+        }
+    }
+    return placed;
+}
+
+void ReportRenderer::drawPlaced(QPainter& painter, const TextPlacement& placed, int top) const {
+    if (placed.text.isEmpty())
+        return;
+    const Font& f = fontOf(*placed.control);
+    if (current_ != &f) {
+        painter.setFont(f.font);
+        current_ = &f;
+    }
+    const QPointF baseline = placed.start + QPointF(0, top);
+    const bool clipped = !placed.clip.isEmpty();
+    const bool scaled = placed.scaleX != 1.0 || placed.scaleY != 1.0;
+    if (!clipped && !scaled) {
+        painter.drawText(baseline, placed.text);
         return;
     }
     painter.save();
-    // A formatted value (an amount, a count, a date) keeps every character: a figure with a digit cut
-    // off reads as another figure. Only its bottom is cut, like any text.
-    QRectF clip = box;
-    if (!control.format.isEmpty()) {
-        clip.setLeft(std::min(box.left(), x));
-        clip.setRight(std::max(box.right(), x + width));
-    }
-    painter.setClipRect(clip, Qt::IntersectClip);
-    painter.drawText(baseline, single);
+    if (clipped)
+        painter.setClipRect(placed.clip.translated(0, top), Qt::IntersectClip);
+    painter.translate(baseline);
+    painter.scale(placed.scaleX, placed.scaleY);
+    painter.drawText(QPointF(0, 0), placed.text);
     painter.restore();
 }
 
@@ -348,14 +427,15 @@ void ReportRenderer::paintSection(QPainter& painter, const ReportSection& sectio
                                   std::size_t row) const {
     if (section.height <= 0 && section.controls.empty())
         return;
+    for (const TextPlacement& placed : placeTexts(section, page, row))
+        drawPlaced(painter, placed, top);
     std::vector<QLineF> lines;
     for (const ReportControl& control : section.controls) {
-        if (control.kind == ControlKind::Line) {
+        if (control.kind == ControlKind::Line)
             lines.emplace_back(control.left, top + control.top, control.left + control.width,
                                top + control.top + control.height);
-            continue;
-        }
-        drawText(painter, control, top, textOf(control, page, row));
+        else if (control.wordWrap)
+            drawWrapped(painter, control, top, textOf(control, page, row));
     }
     if (!lines.empty())
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
@@ -398,19 +478,39 @@ void ReportRenderer::paintPage(QPainter& painter, int page, double dotsPerInchX,
     painter.restore();
 }
 
-bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, int fromPage, int toPage) {
-    const int count = renderer.pageCount();
-    const int first = std::clamp(fromPage > 0 ? fromPage - 1 : 0, 0, count - 1);
-    const int last = std::clamp(toPage > 0 ? toPage - 1 : count - 1, first, count - 1);
+std::vector<int> PageSequence(int pageCount, const PageRun& run) {
+    std::vector<int> pages;
+    if (pageCount <= 0)
+        return pages;
+    const int first = std::clamp(run.fromPage > 0 ? run.fromPage - 1 : 0, 0, pageCount - 1);
+    const int last = std::clamp(run.toPage > 0 ? run.toPage - 1 : pageCount - 1, first, pageCount - 1);
+    std::vector<int> range;
+    for (int page = first; page <= last; ++page)
+        range.push_back(page);
+    if (run.reverse)
+        std::reverse(range.begin(), range.end());
+    const int copies = std::max(run.copies, 1);
+    if (run.collate) {
+        for (int copy = 0; copy < copies; ++copy)
+            pages.insert(pages.end(), range.begin(), range.end());
+    } else {
+        for (int page : range)
+            pages.insert(pages.end(), static_cast<std::size_t>(copies), page);
+    }
+    return pages;
+}
+
+bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, const PageRun& run) {
+    const std::vector<int> pages = PageSequence(renderer.pageCount(), run);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (int page = first; page <= last; ++page) {
-        if (page > first)
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0)
             device.newPage();
-        renderer.paintPage(painter, page);
+        renderer.paintPage(painter, pages[i]);
     }
     return painter.end();
 }

@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -46,6 +48,9 @@ struct ReportControl {
     bool bold = false;
     Qt::Alignment alignment = Qt::AlignLeft;
     bool wordWrap = false;
+    // Labels of a section with the same non-zero run read as one line of words ("Page 3 of 7"):
+    // each keeps its design place unless the word before it would touch it, then it moves right.
+    int run = 0;
 };
 
 // The usual control heights for one line of text at the report sizes.
@@ -59,6 +64,7 @@ ReportControl HLine(const QString& name, int x1, int x2, int y);
 ReportControl VLine(const QString& name, int x, int y1, int y2);
 ReportControl Bold(ReportControl control, double fontSize);
 ReportControl Wrapped(ReportControl control);
+ReportControl InRun(ReportControl control, int run);
 
 struct ReportSection {
     QString name;
@@ -93,6 +99,29 @@ QPageLayout PageLayoutOf(const ReportDefinition& definition);
 // The height of a page's printable area in twips.
 int PrintableHeight(const ReportDefinition& definition);
 
+// Where a single line of text goes in its box, in twips from the section's top-left.
+struct TextPlacement {
+    const ReportControl* control = nullptr;
+    QString text;
+    QPointF start;       // the left end of the text's baseline
+    double width = 0;    // the width as drawn, after condensing
+    double scaleX = 1.0; // below 1 when an amount is drawn condensed to stay inside its box
+    double scaleY = 1.0;
+    QRectF clip; // the box the text is cut to; empty when nothing is cut
+};
+
+// Which pages a print run paints, and how often: a page range (1-based, 0 for all), copies made
+// by the program, whether each copy is whole before the next begins, and last page first.
+struct PageRun {
+    int fromPage = 0;
+    int toPage = 0;
+    int copies = 1;
+    bool collate = true;
+    bool reverse = false;
+};
+// The 0-based pages of a report of pageCount pages in the order a run paints them.
+std::vector<int> PageSequence(int pageCount, const PageRun& run);
+
 // Replaces "%i" (title), "%d" (short date), "%D" (long date), "%p" (page) and "%P" (pages).
 QString ExpandCodes(const QString& caption, const QString& title, const QDate& today, int page, int pages);
 // A bound value as a text box shows it: through its display format, or its own text.
@@ -115,6 +144,9 @@ public:
     void paintPage(QPainter& painter, int page, double dotsPerInchX, double dotsPerInchY) const;
     // The text a control shows on a page, for a detail row (ignored outside the detail).
     QString textOf(const ReportControl& control, int page, std::size_t row = 0) const;
+    // Where the single-line texts of a section go on a page, for a detail row; word-wrapped boxes
+    // are left out. Positions are relative to the section's top-left.
+    std::vector<TextPlacement> placeTexts(const ReportSection& section, int page, std::size_t row = 0) const;
 
 private:
     struct Page {
@@ -125,7 +157,9 @@ private:
     };
     void paginate();
     void paintSection(QPainter& painter, const ReportSection& section, int top, int page, std::size_t row) const;
-    void drawText(QPainter& painter, const ReportControl& control, int top, const QString& text) const;
+    void drawWrapped(QPainter& painter, const ReportControl& control, int top, const QString& text) const;
+    void drawPlaced(QPainter& painter, const TextPlacement& placed, int top) const;
+    TextPlacement placeText(const ReportControl& control, const QString& text) const;
     struct Font {
         double size;
         bool bold;
@@ -143,8 +177,8 @@ private:
     mutable const Font* current_ = nullptr; // the font last set on the painter
 };
 
-// Paints pages [fromPage, toPage] (1-based, 0 for all) on a paged device, one page after another;
-// false when painting cannot begin on the device.
-bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, int fromPage = 0, int toPage = 0);
+// Paints the pages of a run on a paged device, one after another; false when painting cannot begin
+// on the device.
+bool RenderReport(const ReportRenderer& renderer, QPagedPaintDevice& device, const PageRun& run = PageRun());
 // Writes the whole report to a PDF file; false when the file cannot be written.
 bool ExportReportPdf(const ReportRenderer& renderer, const QString& fileName);

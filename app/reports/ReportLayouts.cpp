@@ -108,10 +108,11 @@ ReportDefinition TripListLayout() {
     footer.name = QStringLiteral("Section3");
     footer.height = 450;
     footer.controls = {
-        Label("Label2", "Page", 144, 144, 432, kLeft),
-        Label("Label3", "%p", 576, 144, 288, kCentre),
-        Label("Label4", "of", 864, 144, 288, kCentre),
-        Label("Label5", "%P", 1152, 144, 576, kLeft),
+        // One line of words, so that a page number of any length keeps a blank either side.
+        InRun(Label("Label2", "Page", 144, 144, 432, kLeft), 1),
+        InRun(Label("Label3", "%p", 576, 144, 288, kCentre), 1),
+        InRun(Label("Label4", "of", 864, 144, 288, kCentre), 1),
+        InRun(Label("Label5", "%P", 1152, 144, 576, kLeft), 1),
         Label("Label1", kProductLine, 5715, 144, 3165, kCentre),
         Label("Label6", kMakerAddress, 12528, 144, 1875, kRight),
         HLine("Line1", 144, 14394, 432),

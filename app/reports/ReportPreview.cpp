@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -20,6 +21,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // A printer that cannot print as close to the edge as the report's margins keeps its own minimum.
@@ -35,6 +38,23 @@ void applyLayout(QPrinter& printer, const QPageLayout& layout) {
                            QPageLayout::Point);
 }
 
+} // namespace
+
+PageRun PageRunOf(const QPrinter& printer, int pageCount) {
+    PageRun run;
+    if (printer.printRange() == QPrinter::PageRange) {
+        run.fromPage = std::clamp(printer.fromPage(), 1, std::max(pageCount, 1));
+        run.toPage = std::clamp(printer.toPage(), run.fromPage, std::max(pageCount, 1));
+    }
+    run.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+    if (!printer.supportsMultipleCopies()) {
+        run.copies = std::max(printer.copyCount(), 1);
+        run.collate = printer.collateCopies();
+    }
+    return run;
+}
+
+namespace {
 QToolButton* toolButton(QToolBar* bar, const QString& name, const QString& text, const QString& tip) {
     auto* button = new QToolButton(bar);
     button->setObjectName(name);
@@ -104,7 +124,10 @@ ReportPreview::ReportPreview(std::shared_ptr<const ReportRenderer> renderer, QWi
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     view_->setFocus(); // the page keys and arrows scroll the pages at once
 
-    resize(1000, 720);
+    QSize size(1000, 720);
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size()); // the window's edges stay on the screen
+    resize(size);
     pageChanged();
 }
 
@@ -184,8 +207,7 @@ void ReportPreview::cmdPrint_Click() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     SetMousePointer(this, vbHourglass);
-    const bool range = printer.printRange() == QPrinter::PageRange;
-    RenderReport(*renderer_, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    RenderReport(*renderer_, printer, PageRunOf(printer, pageCount()));
     SetMousePointer(this, vbDefault);
 }
 

@@ -15,6 +15,11 @@ class ReportPageView;
 class QSpinBox;
 class QToolButton;
 
+// The pages a print run paints, as the print dialog left the printer: its range, copies, collation
+// and page order. Copies and collation are the program's work only where the print system does
+// not make copies itself.
+PageRun PageRunOf(const QPrinter& printer, int pageCount);
+
 class ReportPreview : public QWidget {
     Q_OBJECT
 public:

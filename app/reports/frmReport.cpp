@@ -15,7 +15,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +30,10 @@ constexpr int kRowKey = Qt::UserRole + 1;
 constexpr int pixels(int twips) {
     return twips / 15;
 }
+// Beside its columns the list needs its frame and a vertical scroll bar; the window its margins and
+// the main window's child frame.
+constexpr int kListChrome = 24;
+constexpr int kWindowChrome = 2 * 10 + kListChrome + 40;
 
 // A row of the trip list. Dates compare as dates and totals as numbers (their sort keys), so that
 // 9/30/2007 comes before 10/2/2007 and 999.00 before 1,000.00; other columns compare as text.
@@ -103,7 +111,7 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
-    lvTrip_->setMinimumSize(pixels(6200) + 24, 220);
+    lvTrip_->setMinimumSize(pixels(6200) + kListChrome, 220);
 
     const QString captionStyle =
         QStringLiteral("QLabel { background-color: white; color: black; border: 1px solid #808080; }");
@@ -156,6 +164,7 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     connect(cmdExit_, &QPushButton::clicked, this, &frmReport::cmdExit_Click);
 
     Form_Load();
+    fitColumns();
 
     // A fixed single border: the window keeps the size of its layout.
     adjustSize();
@@ -222,10 +231,52 @@ void frmReport::FillTripList() {
     SetMousePointer(this, vbDefault);
 }
 
+void frmReport::fitColumns() {
+    // Every value shows whole: a column grows from its design width to its widest text. Only a window
+    // that would not fit the screen gives up Destination's excess, whose cells then elide.
+    QHeaderView* header = lvTrip_->header();
+    const QFontMetrics metrics(lvTrip_->font());
+    const int margin = 2 * (lvTrip_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lvTrip_) + 1);
+    const int designs[] = {1000, 1500, 2500, 1200};
+    QString longest[4];
+    for (int i = 0; i < lvTrip_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvTrip_->topLevelItem(i);
+        for (int c = 0; c < 4; ++c) {
+            if (item->text(c).size() > longest[c].size())
+                longest[c] = item->text(c);
+        }
+    }
+    int widths[4];
+    int sum = 0;
+    for (int c = 0; c < 4; ++c) {
+        lvTrip_->resizeColumnToContents(c); // the rows in view and the header
+        widths[c] = std::max({pixels(designs[c]), lvTrip_->columnWidth(c), header->sectionSizeHint(c),
+                              metrics.horizontalAdvance(longest[c]) + margin});
+        sum += widths[c];
+    }
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const int room = screen->availableGeometry().width() - kWindowChrome;
+        if (sum > room)
+            widths[2] = std::max(pixels(designs[2]), widths[2] - (sum - room));
+    }
+    sum = 0;
+    for (int c = 0; c < 4; ++c) {
+        lvTrip_->setColumnWidth(c, widths[c]);
+        sum += widths[c];
+    }
+    lvTrip_->setMinimumWidth(sum + kListChrome);
+}
+
 void frmReport::lvTrip_Click() {
     SetMousePointer(this, vbHourglass);
-    QTreeWidgetItem* selected = lvTrip_->selectedItems().value(0, nullptr);
+    // The focused row is the chosen one: Enter on the row the list gave the focus to, which is not
+    // yet highlighted, chooses it as a click does.
+    QTreeWidgetItem* selected = lvTrip_->currentItem();
+    if (!selected)
+        selected = lvTrip_->selectedItems().value(0, nullptr);
     if (selected) {
+        selected->setSelected(true);
         itmTrip = selected;
         lblData_[0]->setText(selected->data(0, kRowKey).toString());
         lblData_[1]->setText(selected->text(2));

@@ -21,6 +21,7 @@ public:
 private:
     void Form_Load();
     void FillTripList();
+    void fitColumns();
 
     QTreeWidget* lvTrip_ = nullptr;
     QLabel* lblData_[3] = {};

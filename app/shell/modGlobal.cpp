@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -173,6 +174,20 @@ private:
     QPointer<QMdiSubWindow> sub_;
 };
 
+// The frame of a child window: it opens, and cascades, at the size its window's layout asks for,
+// as far as the screen allows; the client area scrolls to a frame larger than it.
+class ChildFrame : public QMdiSubWindow {
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+
+    QSize sizeHint() const override {
+        QSize hint = QMdiSubWindow::sizeHint();
+        if (const QScreen* s = screen())
+            hint = hint.boundedTo(s->availableGeometry().size());
+        return hint.expandedTo(minimumSizeHint());
+    }
+};
+
 QMdiSubWindow* subWindowOf(QMdiArea* area, const QWidget* frm) {
     for (QMdiSubWindow* s : area->subWindowList()) {
         if (s->widget() == frm)
@@ -190,12 +205,15 @@ void ShowChild(QWidget* frm) {
         QMdiSubWindow* sub = subWindowOf(area, frm);
         if (!sub) {
             const bool fixedSize = frm->minimumSize() == frm->maximumSize();
-            sub = area->addSubWindow(frm);
+            sub = new ChildFrame;
+            sub->setWidget(frm);
+            area->addSubWindow(sub);
             sub->setAttribute(Qt::WA_DeleteOnClose);
             if (fixedSize) // a fixed single border: no maximise button, no resizing
                 sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
             frm->installEventFilter(new ChildCloseWatcher(frm, sub));
+            sub->resize(sub->sizeHint());
         }
         if (sub->isMinimized())
             sub->showNormal();

@@ -7,9 +7,13 @@
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,8 +70,6 @@ frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
     lvTrip->header()->setSortIndicatorShown(false);
     placeAbove(lvTrip);
 
-    resize(860, sizeHint().height()); // room for most of the list's columns
-
     lblID = new QLabel(this);
     lblID->setObjectName(QStringLiteral("lblID"));
     lblID->hide();
@@ -79,6 +81,16 @@ frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
 
     Form_Load();
     lvTrip->setFocus(Qt::OtherFocusReason); // the list is the first tab stop: the user picks a trip first
+}
+
+QSize frmEditTrip::sizeHint() const {
+    // Wide enough for every column of the list; the main window's frame keeps it within the screen.
+    QSize hint = TripForm::sizeHint();
+    const int list =
+        lvTrip->header()->length() + 2 * lvTrip->frameWidth() + lvTrip->verticalScrollBar()->sizeHint().width();
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    hint.setWidth(std::max(hint.width(), list + margins.left() + margins.right()));
+    return hint;
 }
 
 frmEditTrip::~frmEditTrip() {

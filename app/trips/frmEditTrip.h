@@ -12,6 +12,7 @@ class frmEditTrip : public TripForm {
 public:
     explicit frmEditTrip(QWidget* parent = nullptr);
     ~frmEditTrip() override;
+    QSize sizeHint() const override;
 
     QTreeWidget* lvTrip = nullptr;
     QLabel* lblID = nullptr; // the identifier of the loaded trip; empty when none is loaded

@@ -4,8 +4,12 @@
 #include "reports/ReportEngine.h"
 #include "reports/ReportLayouts.h"
 
+#include "ReportTestUtil.h"
+
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +116,120 @@ TEST(PageNumbers, FooterReadsPageOfPages) {
     EXPECT_EQ(renderer.textOf(*d.control("Label3"), 0), "1");
     EXPECT_EQ(renderer.textOf(*d.control("Label5"), 0), "2");
     EXPECT_EQ(renderer.textOf(*d.control("Label3"), 1), "2");
+}
+
+class PageNumberWidths : public ::testing::TestWithParam<int> {};
+
+// "Page", the number, "of" and the count stay whole and a blank apart however many digits the
+// numbers have, and read as four words.
+TEST_P(PageNumberWidths, FooterWordsStayApart) {
+    const int pages = GetParam();
+    ReportRenderer renderer(withMargins(TripListLayout(), kTripMargins), tripRows(18 * (pages - 1) + 1), "");
+    ASSERT_EQ(renderer.pageCount(), pages);
+    const ReportSection& footer = renderer.definition().pageFooter;
+    const ReportControl* label = renderer.definition().control("Label1");
+    ASSERT_NE(label, nullptr);
+    QFont font({"Arial", "Liberation Sans"});
+    font.setPixelSize(165);
+    const double blank = QFontMetricsF(font).horizontalAdvance(' ');
+    for (const int page : {pages - 2, pages - 1}) {
+        std::vector<TextPlacement> words;
+        for (const TextPlacement& p : renderer.placeTexts(footer, page)) {
+            if (p.control->run != 0)
+                words.push_back(p);
+        }
+        ASSERT_EQ(words.size(), 4u);
+        QStringList texts;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            texts << words[i].text;
+            EXPECT_TRUE(words[i].clip.isEmpty()) << words[i].text.toStdString() << " is cut";
+            EXPECT_EQ(words[i].scaleX, 1.0);
+            if (i > 0) {
+                EXPECT_GE(words[i].start.x(), words[i - 1].start.x() + words[i - 1].width + blank * 0.99)
+                    << words[i - 1].text.toStdString() << " touches " << words[i].text.toStdString();
+            }
+        }
+        EXPECT_EQ(texts.join(' '), QString("Page %1 of %2").arg(page + 1).arg(pages));
+        EXPECT_LT(words.back().start.x() + words.back().width, label->left) << "into the product line";
+    }
+    // And text extraction reads the words apart on the printed page.
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath("last.pdf"));
+    writer.setPageLayout(PageLayoutOf(renderer.definition()));
+    ASSERT_TRUE(RenderReport(renderer, writer, PageRun{pages, pages}));
+    const QString last = readPdf(dir.filePath("last.pdf")).text;
+    EXPECT_TRUE(containsPattern(last, QString("Page %1 of %1").arg(pages))) << last.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PageNumberWidths, ::testing::Values(10, 100, 1000, 10000));
+
+struct RunCase {
+    const char* name;
+    int pageCount;
+    PageRun run;
+    std::vector<int> pages;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PrintRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(PrintRuns, PaintThePagesInTheirOrder) {
+    EXPECT_EQ(PageSequence(GetParam().pageCount, GetParam().run), GetParam().pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, PrintRuns,
+    ::testing::Values(RunCase{"AllOnce", 3, PageRun{}, {0, 1, 2}},
+                      RunCase{"TwoCollatedCopies", 2, PageRun{0, 0, 2, true, false}, {0, 1, 0, 1}},
+                      RunCase{"TwoUncollatedCopies", 2, PageRun{0, 0, 2, false, false}, {0, 0, 1, 1}},
+                      RunCase{"Reversed", 3, PageRun{0, 0, 1, true, true}, {2, 1, 0}},
+                      RunCase{"ReversedCollated", 2, PageRun{0, 0, 2, true, true}, {1, 0, 1, 0}},
+                      RunCase{"ReversedUncollated", 2, PageRun{0, 0, 2, false, true}, {1, 1, 0, 0}},
+                      RunCase{"RangeReversed", 5, PageRun{2, 4, 1, true, true}, {3, 2, 1}},
+                      RunCase{"OnePageTwice", 1, PageRun{0, 0, 2, true, false}, {0, 0}},
+                      RunCase{"RangePastTheEnd", 2, PageRun{2, 9, 1, true, false}, {1}},
+                      RunCase{"NoCopiesMeansOne", 1, PageRun{0, 0, 0, true, false}, {0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The print dialog's copies, collation and page order reach the printed file: a printer that does not
+// make copies itself gets every copy from the program.
+TEST(Printing, HonoursCopiesCollationAndPageOrder) {
+    struct Case {
+        bool collate;
+        bool reverse;
+        std::vector<int> pages; // the page numbers printed, in order
+    };
+    const Case cases[] = {{true, false, {1, 2, 1, 2}}, {false, false, {1, 1, 2, 2}}, {true, true, {2, 1, 2, 1}}};
+    ReportRenderer renderer(withMargins(TripListLayout(), kTripMargins), tripRows(19), "");
+    ASSERT_EQ(renderer.pageCount(), 2);
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "collate " << c.collate << " reverse " << c.reverse);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("printed.pdf"));
+        printer.setPageLayout(PageLayoutOf(renderer.definition()));
+        printer.setCopyCount(2);
+        printer.setCollateCopies(c.collate);
+        printer.setPageOrder(c.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+        ASSERT_FALSE(printer.supportsMultipleCopies());
+        ASSERT_TRUE(RenderReport(renderer, printer, PageRunOf(printer, renderer.pageCount())));
+        const PdfContent pdf = readPdf(dir.filePath("printed.pdf"));
+        ASSERT_EQ(pdf.pages, static_cast<int>(c.pages.size()));
+        for (std::size_t i = 0; i < c.pages.size(); ++i) {
+            const QString page = readPdf(dir.filePath("printed.pdf"), int(i) + 1).text;
+            EXPECT_TRUE(containsPattern(page, QString("Page\\s+%1\\s+of\\s+2").arg(c.pages[i]))) << "sheet " << i + 1;
+        }
+    }
+    // A range from the dialog prints only its pages.
+    QPrinter ranged(QPrinter::HighResolution);
+    ranged.setPrintRange(QPrinter::PageRange);
+    ranged.setFromTo(2, 2);
+    const PageRun run = PageRunOf(ranged, 2);
+    EXPECT_EQ(PageSequence(2, run), std::vector<int>{1});
 }
 
 struct LayoutCase {
@@ -291,7 +409,8 @@ ReportDefinition onlyControl(const QString& name) {
 
 // The first page painted on white letter paper at 120 dpi.
 QImage paintFirstPage(const ReportRenderer& renderer) {
-    QImage image(1020, 1320, QImage::Format_RGB32);
+    const bool landscape = renderer.definition().orientation == QPageLayout::Landscape;
+    QImage image(landscape ? 1320 : 1020, landscape ? 1020 : 1320, QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(120 / 0.0254));
     image.setDotsPerMeterY(qRound(120 / 0.0254));
     image.fill(Qt::white);
@@ -326,26 +445,107 @@ TEST(Notes, LongNotesAreCutOffAtTheBoxBottom) {
     EXPECT_GT(lowest, boxBottom - 40); // and the box is filled down to its bottom
 }
 
-// An amount wider than its design box still shows every digit: a clipped figure reads as another one.
-TEST(TextBoxes, WideAmountsKeepEveryDigit) {
-    auto rows = tripRows(1);
-    rows->rows[0][3] = 12345678.9; // "$12,345,678.90" is wider than txtTotalTrip
-    const ReportDefinition d = onlyControl("txtTotalTrip");
-    ASSERT_EQ(d.detail.controls.size(), 1u);
-    const int boxLeft = d.detail.controls.front().left;
-    ReportRenderer renderer(d, rows, "");
-    const QImage image = paintFirstPage(renderer);
-    int leftmost = image.width();
+// A report holding only the named control, wherever it stands.
+std::unique_ptr<ReportRenderer> onlyControlOf(ReportDefinition (*layout)(), const QString& name,
+                                              std::shared_ptr<ReportRows> rows, const QString& title) {
+    ReportDefinition d = layout();
+    for (ReportSection* s : {&d.pageHeader, &d.detail, &d.pageFooter}) {
+        std::vector<ReportControl> only;
+        for (const ReportControl& c : s->controls) {
+            if (c.name == name)
+                only.push_back(c);
+        }
+        s->controls = only;
+    }
+    return std::make_unique<ReportRenderer>(d, std::move(rows), title);
+}
+
+// Leftmost and rightmost columns of ink, in pixels; -1 when the page is blank.
+std::pair<int, int> inkColumns(const QImage& image) {
+    int left = -1;
+    int right = -1;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < leftmost; ++x) {
-            if (qGray(image.pixel(x, y)) < 128)
-                leftmost = x;
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(line[x]) < 160) {
+                left = left < 0 ? x : std::min(left, x);
+                right = std::max(right, x);
+            }
         }
     }
-    const double twipsPerPixel = 1440.0 / 120.0;
-    ASSERT_LT(leftmost, image.width());
-    EXPECT_LT(leftmost * twipsPerPixel, boxLeft - 30);
+    return {left, right};
 }
+
+struct OverflowCase {
+    const char* name;
+    ReportDefinition (*layout)();
+    const char* control;
+    const char* field; // empty: the report's title
+    QVariant value;
+    const char* shown; // the text that must read whole
+};
+
+void PrintTo(const OverflowCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Overflowing : public ::testing::TestWithParam<OverflowCase> {};
+
+// Text wider than its box: a caption or name keeps its start and is cut at the box's end; an amount
+// keeps every digit, drawn condensed inside its box instead of over the column rules and its neighbour.
+TEST_P(Overflowing, StaysInsideItsBoxAndReadsFromItsStart) {
+    const OverflowCase& c = GetParam();
+    auto rows = tripRows(1);
+    rows->columns << "Fuel";
+    rows->rows[0].push_back(0.0);
+    QString title = "Anne Smith";
+    if (*c.field)
+        rows->rows[0][static_cast<std::size_t>(rows->columnIndex(c.field))] = c.value;
+    else
+        title = c.value.toString();
+    const auto renderer = onlyControlOf(c.layout, c.control, rows, title);
+    const QImage image = paintFirstPage(*renderer);
+    const ReportDefinition& d = renderer->definition();
+    const ReportControl* control = d.control(c.control);
+    ASSERT_NE(control, nullptr);
+    const double twipsPerPixel = 1440.0 / 120.0;
+    const auto [left, right] = inkColumns(image);
+    ASSERT_GE(left, 0);
+    EXPECT_GE(left * twipsPerPixel, control->left) << "ink before the box";
+    EXPECT_LE(right * twipsPerPixel, control->left + control->width) << "ink past the box";
+    // It starts where the box starts: nothing of its beginning is lost.
+    EXPECT_LE(left * twipsPerPixel, control->left + 120);
+    std::vector<TextPlacement> placed = renderer->placeTexts(d.pageHeader, 0);
+    const std::vector<TextPlacement> detail = renderer->placeTexts(d.detail, 0, 0);
+    placed.insert(placed.end(), detail.begin(), detail.end());
+    ASSERT_EQ(placed.size(), 1u);
+    EXPECT_GE(placed[0].start.x(), control->left);
+    if (control->format.isEmpty())
+        EXPECT_EQ(placed[0].clip.right(), control->left + control->width); // cut at the end
+    else
+        EXPECT_LE(placed[0].start.x() + placed[0].width, control->left + control->width); // whole
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("overflow.pdf");
+    ASSERT_TRUE(ExportReportPdf(*renderer, file));
+    const QString text = readPdf(file).text.simplified();
+    EXPECT_TRUE(text.startsWith(c.shown)) << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, Overflowing,
+    ::testing::Values(
+        OverflowCase{"NameOnExpenseReport", &TripReportLayout, "Label23", "",
+                     "Christopher Alexander Montgomery-Fitzgerald of Springfield Heights", "Christopher Alexander"},
+        OverflowCase{"DestinationOnTripList", &TripListLayout, "txtDestination", "Destination",
+                     "Springfield Convention Center East Exhibition Hall", "Springfield Conv"},
+        OverflowCase{"AmountOnTripList", &TripListLayout, "txtFuel", "Fuel", 99999.99, "99999.99"},
+        OverflowCase{"TotalOnTripList", &TripListLayout, "txtTotalTrip", "TotalTrip", 33836970.0, "$33,836,970.00"},
+        OverflowCase{"TotalOnExpenseReport", &TripReportLayout, "txtTotalTrip", "TotalTrip", 12345678.9,
+                     "$12,345,678.90"},
+        OverflowCase{"LargestSingleOnTripList", &TripListLayout, "txtFuel", "Fuel", 3.4028234663852886e38,
+                     "340282346638528860000000000000000000000.00"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QScreen>
 #include <QSpinBox>
 
 #include <QTest>
@@ -223,6 +224,11 @@ TEST_F(ReportsTest, PreviewWindowsCarryCaptionIconAndPaper) {
     EXPECT_EQ(report->windowTitle(), "Odomark  -  Trip Report");
     EXPECT_TRUE(trips->isVisible());
     EXPECT_FALSE(trips->isModal());
+    for (const ReportPreview* preview : {trips, report}) {
+        const QSize screen = preview->screen()->availableGeometry().size();
+        EXPECT_LE(preview->width(), screen.width());
+        EXPECT_LE(preview->height(), screen.height());
+    }
     if (QFile::exists(folder.path() + "/images/earth.ico")) {
         EXPECT_FALSE(trips->windowIcon().isNull());
     }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -122,6 +124,52 @@ TEST_F(frmReportTest, ClickingARowShowsItsValuesAndAnotherRowReplacesThem) {
     EXPECT_EQ(label(0), "T-2");
     EXPECT_EQ(label(1), "Shelbyville");
     EXPECT_EQ(label(2), "10/8/2007");
+}
+
+// The row the list gives the focus to is the current one: Home and Enter choose it without a click,
+// and Select then runs its report.
+TEST_F(frmReportTest, EnterChoosesTheFocusedRow) {
+    folder.addTrip("Springfield", "10/18/2007");
+    folder.addTrip("Shelbyville", "10/8/2007");
+    open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == list(); }, 2000));
+    QTest::keyClick(list(), Qt::Key_Home);
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_EQ(label(0), "T-1");
+    EXPECT_EQ(label(1), "Springfield");
+    EXPECT_TRUE(list()->topLevelItem(0)->isSelected()); // what is chosen is what is highlighted
+    QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Enter);
+    EXPECT_EQ(label(0), "T-2");
+    MsgBoxScript boxes;
+    QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_NE(rptReport::Preview(), nullptr);
+    EXPECT_EQ(dataReport().rscmdReport().Rows()->value(0, "TripID").toString(), "T-2");
+}
+
+// Every cell reads whole, the large total and a long destination included, and the window showing all
+// four columns fits the screen.
+TEST_F(frmReportTest, ColumnsAreWideEnoughForTheirValues) {
+    folder.addTrip("Springfield Convention Center East", "10/18/2007", 33836970.0);
+    folder.addTrip("Ames", "1/2/2008", 5.0);
+    open();
+    QTreeWidget* lv = list();
+    ASSERT_EQ(lv->topLevelItem(0)->text(3), "33,836,970.00");
+    QStyleOptionViewItem option;
+    option.initFrom(lv->viewport());
+    option.font = lv->font();
+    option.fontMetrics = lv->fontMetrics();
+    for (int row = 0; row < lv->topLevelItemCount(); ++row) {
+        for (int c = 0; c < 4; ++c) {
+            const QModelIndex index = lv->model()->index(row, c);
+            EXPECT_LE(lv->itemDelegateForIndex(index)->sizeHint(option, index).width(), lv->columnWidth(c))
+                << "row " << row << " column " << c << " is elided";
+        }
+    }
+    EXPECT_LE(lv->header()->length(), lv->viewport()->width()); // no column hidden to the right
+    EXPECT_LE(form->frameGeometry().width(), form->screen()->availableGeometry().width());
 }
 
 struct NoChoiceCase {

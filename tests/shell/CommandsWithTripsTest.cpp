@@ -9,8 +9,11 @@
 #include "support/MsgBoxScript.h"
 #include "trips/frmEditTrip.h"
 
+#include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QTest>
+#include <QTreeWidget>
 
 class CommandsWithTripsTest : public ShellFixture {
 protected:
@@ -48,6 +51,33 @@ TEST_F(CommandsWithTripsTest, EditingAndSelectionWindowsOpenOnceEach) {
     for (const MsgBoxCall& call : script.shown())
         EXPECT_NE(call.text, "No Trip records were found! ");
     EXPECT_EQ(rsTrip, nullptr); // every check releases its record set
+}
+
+// A child window opens, and stays after the cascade, at the size its layout asks for as far as the
+// screen allows: the editing list shows every column, or the window is as wide as the screen.
+TEST_F(CommandsWithTripsTest, ChildWindowsOpenAtTheSizeTheirLayoutNeeds) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    script.allowUnscripted();
+    w.mnuUtilsEditTripRecords_Click();
+    w.mnuReportsTripReport_Click();
+    const int screenWidth = w.screen()->availableGeometry().width();
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        QWidget* frm = sub->widget();
+        SCOPED_TRACE(frm->objectName().toStdString());
+        EXPECT_LE(sub->width(), screenWidth);
+        EXPECT_GE(frm->width(), frm->minimumSizeHint().width());
+        EXPECT_GE(frm->height(), frm->minimumSizeHint().height());
+        if (auto* edit = qobject_cast<frmEditTrip*>(frm)) {
+            QTreeWidget* list = edit->lvTrip;
+            EXPECT_TRUE(list->viewport()->width() >= list->header()->length() || sub->width() == screenWidth)
+                << "the window is " << sub->width() << " px wide, its columns need " << list->header()->length();
+            EXPECT_GT(frm->width(), 700);
+        } else {
+            EXPECT_EQ(frm->size(), frm->minimumSize()); // the fixed border keeps its layout's size
+        }
+    }
 }
 
 TEST_F(CommandsWithTripsTest, TripListRunTwiceBuildsANewPreviewOnFreshData) {
