@@ -361,7 +361,7 @@ TextPlacement ReportRenderer::placeText(const ReportControl& control, const QStr
         x = box.left() + kTextInset;
         p.clip = box;
     }
-    p.start = QPointF(x, box.top() + f.metrics.ascent() * p.scaleY);
+    p.start = QPointF(x, box.top() + f.metrics.ascent()); // a smaller amount keeps the line's baseline
     return p;
 }
 
