@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace ProfileRules {
@@ -45,9 +44,9 @@ Failure Validate(const QStringList& texts) {
         return {2, QStringLiteral("Address is missing! ")};
     if (text(3).isEmpty())
         return {3, QStringLiteral("City Name is missing! ")};
-    if (text(4).size() < 2)
+    if (VisibleLength(text(4)) < 2)
         return {4, QStringLiteral("State/Prov is incomplete! ")};
-    if (text(5).size() < 5)
+    if (VisibleLength(text(5)) < 5)
         return {5, QStringLiteral("Postal (ZIP) Code is incomplete! ")};
     return {};
 }
@@ -72,13 +71,22 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < ProfileRules::kFieldCount; ++i) {
         lblData_[i] = new QLabel(ProfileRules::Caption(i), this);
         lblData_[i]->setObjectName(QStringLiteral("lblData_%1").arg(i));
-        txtBox_[i] = new QLineEdit(this);
+        txtBox_[i] = new LimitedLineEdit(this);
         txtBox_[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
-        txtBox_[i]->setMaxLength(ProfileRules::MaxLength(i));
+        txtBox_[i]->setMaxTyped(ProfileRules::MaxLength(i));
         txtBox_[i]->setFont(boxFont);
+        txtBox_[i]->setAccessibleName(ProfileRules::Caption(i));
         txtBox_[i]->installEventFilter(this);
         lblData_[i]->setBuddy(txtBox_[i]);
         txtBox_LostFocus(i); // captions start plain black
+        // The caption turns bold on focus: its room is the bold width from the start, so neither the
+        // column nor the window changes size and no caption is clipped.
+        QFont bold = lblData_[i]->font();
+        bold.setBold(true);
+        const int boldWidth = QFontMetrics(bold).horizontalAdvance(lblData_[i]->text()) + 2 * lblData_[i]->margin() +
+                              2 * lblData_[i]->frameWidth() + 2;
+        lblData_[i]->setMinimumWidth(boldWidth);
+        lblData_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(lblData_[i], i, 0, Qt::AlignRight);
         if (i == 4) { // the state is a narrow box with its text centred
             txtBox_[i]->setAlignment(Qt::AlignCenter);
@@ -95,7 +103,7 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
 
 QStringList ProfileFields::texts() const {
     QStringList out;
-    for (QLineEdit* box : txtBox_)
+    for (const LimitedLineEdit* box : txtBox_)
         out << box->text();
     return out;
 }
