@@ -59,6 +59,26 @@ QString OwnerId(const QString& lastName) {
 }
 } // namespace ProfileRules
 
+namespace {
+// A caption that turns bold on focus asks for its bold size from the start, whatever its font, so
+// neither the column nor the window changes size and no caption is clipped.
+class CaptionLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override { return withBoldRoom(QLabel::sizeHint()); }
+    QSize minimumSizeHint() const override { return withBoldRoom(QLabel::minimumSizeHint()); }
+
+private:
+    QSize withBoldRoom(QSize size) const {
+        QFont bold = font();
+        bold.setBold(true);
+        const QSize boldText = QFontMetrics(bold).size(Qt::TextSingleLine, text());
+        const int chrome = 2 * (frameWidth() + margin()) + 2; // 2: rounding between metrics and drawing
+        return size.expandedTo(boldText + QSize(chrome, chrome));
+    }
+};
+} // namespace
+
 ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProfileFields"));
     QFont boxFont(QStringLiteral("Verdana"));
@@ -69,7 +89,7 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < ProfileRules::kFieldCount; ++i) {
-        lblData_[i] = new QLabel(ProfileRules::Caption(i), this);
+        lblData_[i] = new CaptionLabel(ProfileRules::Caption(i), this);
         lblData_[i]->setObjectName(QStringLiteral("lblData_%1").arg(i));
         txtBox_[i] = new LimitedLineEdit(this);
         txtBox_[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
@@ -79,13 +99,6 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
         txtBox_[i]->installEventFilter(this);
         lblData_[i]->setBuddy(txtBox_[i]);
         txtBox_LostFocus(i); // captions start plain black
-        // The caption turns bold on focus: its room is the bold width from the start, so neither the
-        // column nor the window changes size and no caption is clipped.
-        QFont bold = lblData_[i]->font();
-        bold.setBold(true);
-        const int boldWidth = QFontMetrics(bold).horizontalAdvance(lblData_[i]->text()) + 2 * lblData_[i]->margin() +
-                              2 * lblData_[i]->frameWidth() + 2;
-        lblData_[i]->setMinimumWidth(boldWidth);
         lblData_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(lblData_[i], i, 0, Qt::AlignRight);
         if (i == 4) { // the state is a narrow box with its text centred
