@@ -82,8 +82,11 @@ bool LimitedLineEdit::event(QEvent* event) {
         return QLineEdit::event(event);
     const QString before = text();
     edited_ = false;
+    const QPointer<LimitedLineEdit> alive(this); // the event may close the window that holds the box
     ++depth_;
     const bool handled = QLineEdit::event(event);
+    if (!alive)
+        return handled;
     --depth_;
     if (edited_ && !isReadOnly())
         limitEdit(before);
