@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace ProfileRules {
@@ -45,9 +44,9 @@ Failure Validate(const QStringList& texts) {
         return {2, QStringLiteral("Address is missing! ")};
     if (text(3).isEmpty())
         return {3, QStringLiteral("City Name is missing! ")};
-    if (text(4).size() < 2)
+    if (VisibleLength(text(4)) < 2)
         return {4, QStringLiteral("State/Prov is incomplete! ")};
-    if (text(5).size() < 5)
+    if (VisibleLength(text(5)) < 5)
         return {5, QStringLiteral("Postal (ZIP) Code is incomplete! ")};
     return {};
 }
@@ -60,6 +59,26 @@ QString OwnerId(const QString& lastName) {
 }
 } // namespace ProfileRules
 
+namespace {
+// A caption that turns bold on focus asks for its bold size from the start, whatever its font, so
+// neither the column nor the window changes size and no caption is clipped.
+class CaptionLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override { return withBoldRoom(QLabel::sizeHint()); }
+    QSize minimumSizeHint() const override { return withBoldRoom(QLabel::minimumSizeHint()); }
+
+private:
+    QSize withBoldRoom(QSize size) const {
+        QFont bold = font();
+        bold.setBold(true);
+        const QSize boldText = QFontMetrics(bold).size(Qt::TextSingleLine, text());
+        const int chrome = 2 * (frameWidth() + margin()) + 2; // 2: rounding between metrics and drawing
+        return size.expandedTo(boldText + QSize(chrome, chrome));
+    }
+};
+} // namespace
+
 ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProfileFields"));
     QFont boxFont(QStringLiteral("Verdana"));
@@ -70,15 +89,17 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < ProfileRules::kFieldCount; ++i) {
-        lblData_[i] = new QLabel(ProfileRules::Caption(i), this);
+        lblData_[i] = new CaptionLabel(ProfileRules::Caption(i), this);
         lblData_[i]->setObjectName(QStringLiteral("lblData_%1").arg(i));
-        txtBox_[i] = new QLineEdit(this);
+        txtBox_[i] = new LimitedLineEdit(this);
         txtBox_[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
-        txtBox_[i]->setMaxLength(ProfileRules::MaxLength(i));
+        txtBox_[i]->setMaxTyped(ProfileRules::MaxLength(i));
         txtBox_[i]->setFont(boxFont);
+        txtBox_[i]->setAccessibleName(ProfileRules::Caption(i));
         txtBox_[i]->installEventFilter(this);
         lblData_[i]->setBuddy(txtBox_[i]);
         txtBox_LostFocus(i); // captions start plain black
+        lblData_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(lblData_[i], i, 0, Qt::AlignRight);
         if (i == 4) { // the state is a narrow box with its text centred
             txtBox_[i]->setAlignment(Qt::AlignCenter);
@@ -95,7 +116,7 @@ ProfileFields::ProfileFields(QWidget* parent) : QWidget(parent) {
 
 QStringList ProfileFields::texts() const {
     QStringList out;
-    for (QLineEdit* box : txtBox_)
+    for (const LimitedLineEdit* box : txtBox_)
         out << box->text();
     return out;
 }

@@ -2,6 +2,8 @@
 // The seven profile fields both profile windows show, with their captions, focus highlighting,
 // Enter navigation and validation.
 
+#include "platform/LimitedLineEdit.h"
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -10,7 +12,6 @@
 #include <vector>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 // The rules without widgets.
@@ -37,7 +38,7 @@ class ProfileFields : public QWidget {
 public:
     explicit ProfileFields(QWidget* parent = nullptr);
 
-    QLineEdit* txtBox(int index) const { return txtBox_[index]; }
+    LimitedLineEdit* txtBox(int index) const { return txtBox_[index]; }
     QLabel* lblData(int index) const { return lblData_[index]; }
     QStringList texts() const;
     // The button Enter in the last field moves to (it receives the focus; it is not pressed).
@@ -61,7 +62,7 @@ protected:
 private:
     int indexOf(const QObject* box) const;
 
-    QLineEdit* txtBox_[ProfileRules::kFieldCount] = {};
+    LimitedLineEdit* txtBox_[ProfileRules::kFieldCount] = {};
     QLabel* lblData_[ProfileRules::kFieldCount] = {};
     QPushButton* cmdSave_ = nullptr;
 };

@@ -6,7 +6,6 @@
 #include "shell/modGlobal.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 

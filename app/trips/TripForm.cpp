@@ -136,8 +136,12 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     grid->setColumnStretch(2, 1);
     outer->addLayout(grid);
     int row = 0;
+    // Each caption is its field's buddy and names it, so screen readers announce the field.
     const auto addRow = [&](const QString& caption, const QString& name, QWidget* field, bool wide) {
-        grid->addWidget(captionLabel(caption, name, this), row, 0);
+        QLabel* label = captionLabel(caption, name, this);
+        label->setBuddy(field);
+        field->setAccessibleName(caption.trimmed());
+        grid->addWidget(label, row, 0);
         if (wide)
             grid->addWidget(field, row, 1, 1, 2);
         else
@@ -161,6 +165,8 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     grid->addWidget(imgBox[1], secondPictureRow, 2, row - secondPictureRow, 1);
     QLabel* notesCaption = captionLabel(QStringLiteral(" Notes"), QStringLiteral("lblCaption_rtBox"), this);
     notesCaption->setToolTip(QString::fromLatin1(notesTip));
+    notesCaption->setBuddy(rtBox);
+    rtBox->setAccessibleName(QStringLiteral("Notes"));
     grid->addWidget(notesCaption, row, 0, Qt::AlignTop);
     grid->addWidget(rtBox, row++, 1, 1, 2);
     findChild<QLabel*>(QStringLiteral("lblCaption_0"))

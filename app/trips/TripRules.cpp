@@ -210,14 +210,24 @@ Qt::Alignment TripListAlignment(int column) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+namespace {
+// A list row is one line high: line breaks in a stored text show as blanks (the notes box shows them).
+QString oneLine(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const QChar lineBreak : {QChar(u'\r'), QChar(u'\n'), QChar(u'\v'), QChar(u'\f'), QChar(0x2028), QChar(0x2029)})
+        text.replace(lineBreak, QLatin1Char(' '));
+    return text;
+}
+} // namespace
+
 QString TripListCell(const StoredTrip& t, int column, const QLocale& locale) {
     switch (column) {
     case 0:
-        return t.tripId;
+        return oneLine(t.tripId);
     case 1:
         return t.date.isValid() ? DateToText(t.date) : t.dateText;
     case 2:
-        return t.destination;
+        return oneLine(t.destination);
     case 3:
         return t.rate ? FormatNumber(*t.rate, QStringLiteral("##0.#0"), locale) : QString();
     case 4:
@@ -227,7 +237,7 @@ QString TripListCell(const StoredTrip& t, int column, const QLocale& locale) {
     case 6:
         return wholeText(t.miles);
     case 15:
-        return t.notes;
+        return oneLine(t.notes);
     default:
         if (column >= 7 && column <= 14) {
             const auto& amount = t.money[static_cast<std::size_t>(column - 7)];

@@ -78,7 +78,11 @@ TEST_P(ProfileWindowTest, FieldsHaveTheirNamesCaptionsAndMaximumLengths) {
         auto* label = window->findChild<QLabel*>(QString("lblData_%1").arg(i));
         ASSERT_TRUE(box && label) << i;
         EXPECT_EQ(label->text(), captions[i]);
-        EXPECT_EQ(box->maxLength(), lengths[i]);
+        // Typing stops at the field's maximum length.
+        box->setFocus();
+        QTest::keyClicks(box, "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
+        EXPECT_EQ(box->text().size(), lengths[i]) << i;
+        box->clear();
     }
     EXPECT_EQ(window->findChild<QPushButton*>("cmdSave")->text(), "&Save");
     EXPECT_EQ(window->findChild<QPushButton*>("cmdExit")->text(), "e&Xit");
@@ -147,6 +151,13 @@ TEST_P(ProfileWindowTest, ValidationRunsInOrderWithItsMessagesAndFocus) {
         {{"Smith", "Anne", "1 Main St", "Springfield", "I", "62701", ""}, 4, "State/Prov is incomplete! "},
         {{"Smith", "Anne", "1 Main St", "Springfield", " I ", "62701", ""}, 4, "State/Prov is incomplete! "},
         {{"Smith", "Anne", "1 Main St", "Springfield", "IL", "6270", ""}, 5, "Postal (ZIP) Code is incomplete! "},
+        // Lengths are characters as seen: an accented letter of two code units and an emoji are one each.
+        {{"Smith", "Anne", "1 Main St", "Springfield", QString::fromUtf16(u"E\u0301"), "62701", ""},
+         4,
+         "State/Prov is incomplete! "},
+        {{"Smith", "Anne", "1 Main St", "Springfield", "IL", QString::fromUtf16(u"627\U0001F600"), ""},
+         5,
+         "Postal (ZIP) Code is incomplete! "},
     };
     for (const ValidationCase& c : cases) {
         fill(fields, c.texts);
@@ -176,6 +187,25 @@ TEST_P(ProfileWindowTest, AProfileThatIsNotStoredLeavesTheNameAlone) {
     EXPECT_EQ(strFullName, "Before");
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(fields->txtBox(0)->text(), "Smith");
+}
+
+TEST_P(ProfileWindowTest, ABoldCaptionHasItsRoomFromTheStart) {
+    // The focused field's caption turns bold: no caption is clipped and nothing moves or resizes.
+    fields->txtBox(6)->setFocus();
+    QApplication::processEvents();
+    const QSize windowSize = window->size();
+    const QPoint windowAt = window->pos();
+    const int boxLeft = fields->txtBox(0)->x();
+    for (int i = 0; i < ProfileRules::kFieldCount; ++i) {
+        fields->txtBox(i)->setFocus();
+        QApplication::processEvents();
+        const QLabel* label = fields->lblData(i);
+        ASSERT_TRUE(label->font().bold()) << i;
+        EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text())) << i;
+        EXPECT_EQ(fields->txtBox(i)->x(), boxLeft) << i;
+        EXPECT_EQ(window->size(), windowSize) << i;
+        EXPECT_EQ(window->pos(), windowAt) << i;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, ProfileWindowTest,
@@ -270,6 +300,30 @@ TEST_F(ProfileStoreTest, EditingShowsTheStoredProfileAndUpdatesItKeepingTheIdent
     EXPECT_EQ(folder.scalar("SELECT OwnerID FROM tblOwner").toString(), "Smith - 431");
     EXPECT_FALSE(w->isVisible()); // closed after the save
     delete alive.data();
+}
+
+TEST_F(ProfileStoreTest, LongStoredValuesSurviveASaveOfAnotherField) {
+    // Rows from an older or imported file may hold more than the fields let the user type.
+    folder.addOwner("Anne", "Smith");
+    const QString address = "1234 North Lake Shore Drive, Apartment 5607";
+    const QString email = "anne.smith.expense-reports@springfield-consulting.example.com";
+    folder.exec("UPDATE tblOwner SET State = 'Illinois', Address = '" + address + "', Email = '" + email + "';");
+    frmEditOwner w;
+    w.show();
+    EXPECT_EQ(w.fields()->txtBox(4)->text(), "Illinois");
+    EXPECT_EQ(w.fields()->txtBox(2)->text(), address);
+    QLineEdit* first = w.fields()->txtBox(1);
+    first->setFocus();
+    first->selectAll();
+    QTest::keyClicks(first, "Ann");
+    MsgBoxScript script;
+    w.cmdSave_Click();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "Profile Information Saved! ");
+    EXPECT_EQ(folder.scalar("SELECT FName FROM tblOwner").toString(), "Ann");
+    EXPECT_EQ(folder.scalar("SELECT State FROM tblOwner").toString(), "Illinois");
+    EXPECT_EQ(folder.scalar("SELECT Address FROM tblOwner").toString(), address);
+    EXPECT_EQ(folder.scalar("SELECT Email FROM tblOwner").toString(), email);
 }
 
 TEST_F(ProfileStoreTest, EditingShowsTheLastRowAndANullAsAnEmptyBox) {

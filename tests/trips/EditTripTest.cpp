@@ -72,7 +72,7 @@ TEST(EditTrip, ListShowsEveryTripInSixteenColumns) {
     for (int c = 0; c < 16; ++c)
         cells << row->text(c);
     EXPECT_EQ(cells, (QStringList{id, "10/2/2007", "O'Hare", "0.48", "100", "250", "150", "1,234.50", "0.00", "12.13",
-                                  "0.00", "0.00", "0.00", "0.00", "1,234.57", "line one\nline two"}));
+                                  "0.00", "0.00", "0.00", "0.00", "1,234.57", "line one line two"}));
     EXPECT_EQ(row->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_TRUE(form.lblID->text().isEmpty());
@@ -271,6 +271,23 @@ TEST(EditTrip, DeleteThenNoClosesTheWindow) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
     EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
+}
+
+TEST(EditTrip, NotesWithLineBreaksKeepEveryRowOneLineHigh) {
+    AppFolder app;
+    const QString id = addDetailedTrip(app); // its notes hold a line break
+    app.addTrip("Peoria", "9/30/2007", 0, "plain");
+    frmEditTrip form;
+    showActive(form);
+    const int oneLine = form.lvTrip->fontMetrics().lineSpacing();
+    for (int sorting = 0; sorting < 3; ++sorting) { // as filled, then the notes sorted both ways
+        if (sorting > 0)
+            clickHeader(form, 15);
+        for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
+            EXPECT_LT(form.lvTrip->visualItemRect(form.lvTrip->topLevelItem(i)).height(), 2 * oneLine) << sorting;
+    }
+    clickRow(form, id);
+    EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two"); // the notes box shows every line
 }
 
 TEST(EditTrip, ColumnClicksSortByValueAndToggleTheDirection) {

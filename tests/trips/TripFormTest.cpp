@@ -7,6 +7,7 @@
 #include "platform/MousePointer.h"
 #include "shell/modGlobal.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -161,6 +163,27 @@ TEST_P(BothWindows, OpensWithTheFocusOnTheFirstTabStop) {
     if (GetParam() == Window::Edit)
         first = static_cast<frmEditTrip*>(form.get())->lvTrip;
     EXPECT_EQ(QApplication::focusWidget(), first);
+}
+
+TEST_P(BothWindows, CaptionsAreBuddiesThatNameTheirFields) {
+    AppFolder app;
+    auto form = open(GetParam());
+    std::vector<std::pair<QWidget*, QString>> fields = {{form->datBox, "Trip Date"}, {form->rtBox, "Notes"}};
+    const char* const captions[kTripFieldCount] = {
+        "Rate Per Mile", "Odometer (Start)",  "Odometer (End)", "Total Miles", "Fuel Cost",      "Parking Fee", "Meals",
+        "Lodging",       "Telephone Charges", "Repairs",        "Towing",      "Misc. Expenses", "Destination"};
+    for (std::size_t i = 0; i < kTripFieldCount; ++i)
+        fields.emplace_back(form->txtBox[i], captions[i]);
+    const QList<QLabel*> labels = form->findChildren<QLabel*>();
+    for (const auto& [field, caption] : fields) {
+        const auto buddy = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->buddy() == field; });
+        ASSERT_NE(buddy, labels.end()) << caption.toStdString();
+        EXPECT_EQ((*buddy)->text(), " " + caption);
+        // What a screen reader announces.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), caption);
+    }
 }
 
 TEST_P(BothWindows, OpeningStepsAndControls) {

@@ -200,10 +200,10 @@ TEST(TripListTextsTest, ListFormatsAndLoadedFieldTexts) {
     t.startOdometer = 100;
     t.endOdometer = 250;
     t.money[7] = 1234.567;
-    t.notes = "n";
+    t.notes = QString::fromUtf16(u"one\r\ntwo\nthree\u2029four"); // a list row shows one line
     const QStringList cells = TripListTexts(t, english);
     EXPECT_EQ(cells, (QStringList{"T-5", "10/18/2007", "O'Hare", "0.48", "100", "250", "150", "1,234.50", "", "", "",
-                                  "", "", "", "1,234.57", "n"}));
+                                  "", "", "", "1,234.57", "one two three four"}));
     const TripFieldTexts fields = TripFieldTextsOf(t, english);
     EXPECT_EQ(fields[fldRate], "0.476");
     EXPECT_EQ(fields[fldFuel], "1,234.50");
