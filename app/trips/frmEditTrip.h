@@ -26,6 +26,9 @@ public:
 
 private:
     void emptyList();
+    // Update and delete act on every row with the Trip ID: when more than one stored trip has it, the
+    // user is told and asked first. True to go on.
+    bool ConfirmSharedTripID(const QString& id, bool deleting);
     // After a stored update or delete: Yes clears the fields and rebuilds the list, No closes the window.
     void AnotherOrClose(int answer);
 
