@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QFrame>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -144,6 +146,19 @@ void TripDateBox::step(int delta) {
     for (int i = 0; i < index; ++i)
         start += static_cast<int>(parts[i].size()) + 1;
     setSelection(start, static_cast<int>(parts[index].size()));
+}
+
+void TripDateBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    selectOnRelease_ = event->reason() == Qt::MouseFocusReason;
+}
+
+void TripDateBox::mouseReleaseEvent(QMouseEvent* event) {
+    QLineEdit::mouseReleaseEvent(event);
+    // Typing after the click then replaces the date, as after a Tab; a drag keeps its own selection.
+    if (selectOnRelease_ && !hasSelectedText())
+        selectAll();
+    selectOnRelease_ = false;
 }
 
 void TripDateBox::keyPressEvent(QKeyEvent* event) {

@@ -34,6 +34,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Rewrites a readable date in the one form the box shows (5/31/10 becomes 5/31/2010).
@@ -45,6 +47,7 @@ private:
     QDate minimum_;
     QDate maximum_;
     QDate stored_;
+    bool selectOnRelease_ = false; // a click that brings the focus selects the whole date
     QFrame* popup_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
 };

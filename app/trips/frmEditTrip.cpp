@@ -124,6 +124,7 @@ void frmEditTrip::emptyList() {
     if (itmTrip && itmTrip == lastItem_)
         itmTrip = nullptr;
     lastItem_ = nullptr;
+    dateWarned_ = nullptr;
     lvTrip->clear();
 }
 
@@ -139,7 +140,10 @@ void frmEditTrip::lvTrip_Click() {
     setFieldTexts(TripFieldTextsOf(trip));
     rtBox->setPlainText(trip.notes);
     SetMousePointer(this, vbDefault);
-    if (!trip.date.isValid()) {
+    if (trip.date.isValid()) {
+        dateWarned_ = nullptr;
+    } else if (item != dateWarned_) {
+        dateWarned_ = item; // a double click loads the row more than once; one message is enough
         // Save cannot write this text back, so it refuses until the user gives a date: nothing is lost.
         const QString shown = trip.dateText.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(trip.dateText);
         MsgBox(QStringLiteral("The stored Trip Date%1 cannot be read! \r\n\r\n"
@@ -179,6 +183,7 @@ void frmEditTrip::lvTrip_ColumnClick(int column) {
 
 void frmEditTrip::cmdClear_Click() {
     clearFields();
+    dateWarned_ = nullptr;
     lblID->hide();
     lblID->clear();
     lvTrip->setFocus(Qt::OtherFocusReason);

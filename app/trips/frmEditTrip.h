@@ -34,4 +34,5 @@ private:
 
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     QTreeWidgetItem* lastItem_ = nullptr; // what this window last put into itmTrip
+    QTreeWidgetItem* dateWarned_ = nullptr; // the row whose unreadable date was last reported
 };

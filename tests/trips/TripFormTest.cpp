@@ -354,8 +354,14 @@ TEST_P(BothWindows, DateArrowKeysStepThePartUnderTheCursorAndTheCalendarPicks) {
     auto form = open(GetParam());
     showActive(*form);
     TripDateBox* box = form->datBox;
-    box->setDate(QDate(2010, 5, 31));
-    box->setFocus();
+    // A click that brings the focus selects the date, so typing replaces it; a second click places the caret.
+    form->txtBox[12]->setFocus();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_EQ(box->selectedText(), box->text());
+    QTest::keyClicks(box, "5/31/2010");
+    EXPECT_EQ(box->text(), "5/31/2010");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_FALSE(box->hasSelectedText());
     QTest::keyClick(box, Qt::Key_Home);
     QTest::keyClick(box, Qt::Key_Up);
     EXPECT_EQ(box->text(), "6/30/2010");
