@@ -5,8 +5,8 @@
 
 #include <QAction>
 #include <QCalendarWidget>
-#include <QFrame>
 #include <QFocusEvent>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>

@@ -33,6 +33,6 @@ private:
     void AnotherOrClose(int answer);
 
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-    QTreeWidgetItem* lastItem_ = nullptr; // what this window last put into itmTrip
+    QTreeWidgetItem* lastItem_ = nullptr;   // what this window last put into itmTrip
     QTreeWidgetItem* dateWarned_ = nullptr; // the row whose unreadable date was last reported
 };
