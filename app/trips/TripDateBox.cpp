@@ -150,15 +150,28 @@ void TripDateBox::step(int delta) {
 
 void TripDateBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    selectOnRelease_ = event->reason() == Qt::MouseFocusReason;
+    const Qt::FocusReason reason = event->reason();
+    selectOnClick_ = reason == Qt::MouseFocusReason;
+    // A date the user has not edited yet is replaced as a whole by what is typed next, however the focus
+    // came (opening the window, a message, a Tab); the mouse case is settled by the click itself.
+    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason && !isModified())
+        selectAll();
+}
+
+void TripDateBox::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    // Selected at the press already, in case the release goes elsewhere (a window being activated).
+    if (event->button() == Qt::LeftButton && (selectOnClick_ || !isModified()))
+        selectAll();
 }
 
 void TripDateBox::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
-    // Typing after the click then replaces the date, as after a Tab; a drag keeps its own selection.
-    if (selectOnRelease_ && !hasSelectedText())
+    // A click into a date not yet edited selects all of it, as a Tab does; a drag or double click keeps
+    // its own selection, and once the date is edited a click places the caret.
+    if ((selectOnClick_ || !isModified()) && !hasSelectedText())
         selectAll();
-    selectOnRelease_ = false;
+    selectOnClick_ = false;
 }
 
 void TripDateBox::keyPressEvent(QKeyEvent* event) {

@@ -35,6 +35,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -47,7 +48,7 @@ private:
     QDate minimum_;
     QDate maximum_;
     QDate stored_;
-    bool selectOnRelease_ = false; // a click that brings the focus selects the whole date
+    bool selectOnClick_ = false; // a click that brings the focus selects the whole date
     QFrame* popup_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
 };
