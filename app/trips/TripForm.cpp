@@ -6,7 +6,6 @@
 #include "shell/modGlobal.h"
 
 #include <QClipboard>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -84,11 +83,9 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     fieldFont.setFamily(QStringLiteral("Sans Serif"));
     fieldFont.setBold(true);
 
-    datBox = new QDateEdit(this);
+    datBox = new TripDateBox(this);
     datBox->setObjectName(QStringLiteral("datBox"));
-    datBox->setCalendarPopup(true);
-    datBox->setDateRange(QDate(2007, 6, 1), QDate(9999, 12, 31));
-    datBox->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+    datBox->setDateRange(TripDateMinimum(), TripDateMaximum());
     datBox->setToolTip(QStringLiteral(" Click the down-arrow for drop-down calendar "));
     datBox->setFont(fieldFont);
 
@@ -301,6 +298,16 @@ bool TripForm::ValidateTripFields() {
     SetMousePointer(this, vbDefault);
     MsgBox(failure->message, vbCritical | vbOKOnly);
     txtBox[static_cast<std::size_t>(failure->field)]->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool TripForm::ValidateTripDate() {
+    const std::optional<QString> failure = CheckTripDate(datBox->text(), datBox->storedDate());
+    if (!failure)
+        return true;
+    SetMousePointer(this, vbDefault);
+    MsgBox(*failure, vbCritical | vbOKOnly);
+    datBox->setFocus(Qt::OtherFocusReason);
     return false;
 }
 

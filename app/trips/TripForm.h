@@ -3,6 +3,7 @@
 // limits and tab order, the Enter-key walk, Clear and Exit, the opening steps, the validation and the
 // gathering-and-totals sequence that hands a trip to the library.
 
+#include "trips/TripDateBox.h"
 #include "trips/TripRules.h"
 #include "trips/TripTextBox.h"
 
@@ -12,7 +13,6 @@
 #include <functional>
 #include <optional>
 
-class QDateEdit;
 class QGridLayout;
 class QLabel;
 class QPlainTextEdit;
@@ -25,7 +25,7 @@ public:
     enum class Kind { Add, Edit };
 
     std::array<TripTextBox*, kTripFieldCount> txtBox{};
-    QDateEdit* datBox = nullptr;
+    TripDateBox* datBox = nullptr;
     QPlainTextEdit* rtBox = nullptr;
     std::array<QLabel*, 2> imgBox{};
     QPushButton* cmdSave = nullptr;
@@ -41,6 +41,9 @@ public:
 
     // The fourteen checks and the range checks; on a failure shows its message and focuses the field.
     bool ValidateTripFields();
+    // The trip date read as a whole: a calendar date within the range (or the stored date unchanged);
+    // otherwise its message and the focus on the date.
+    bool ValidateTripDate();
 
     TripFieldTexts fieldTexts() const;
     void setFieldTexts(const TripFieldTexts& texts);

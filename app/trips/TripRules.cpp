@@ -2,6 +2,11 @@
 
 #include "platform/Format.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cmath>
+
 namespace {
 
 // The names the messages give the numeric fields, by txtBox index.
@@ -21,6 +26,21 @@ const char* const fieldNames[kTripFieldCount] = {"Rate Per Mile",
 
 QString outOfRange(int field) {
     return QString::fromLatin1(fieldNames[field]) + QStringLiteral(" is out of range! ");
+}
+
+// The field behind the largest of the nine amounts a trip total adds up: the one to correct when the
+// total overflows. The mileage amount is the rate's.
+int largestAmountField(const TripValueSet& v) {
+    int field = fldFuel;
+    double largest = -1.0;
+    for (int i = 0; i <= 8; ++i) {
+        const double amount = std::fabs(static_cast<double>(v.sngMoney[static_cast<std::size_t>(i)]));
+        if (amount > largest) {
+            largest = amount;
+            field = i == 8 ? fldRate : fldFuel + i;
+        }
+    }
+    return field;
 }
 
 struct Converted {
@@ -59,7 +79,10 @@ Converted convert(const TripFieldTexts& txt, const QLocale& locale) {
             v.intMiles = *miles;
             v.milesFromOdometers = true;
         } else {
-            fail(fldEndOdometer, outOfRange(fldMiles)); // the readings are what the user must correct
+            // The readings are what the user must correct; the typed Total Miles plays no part.
+            fail(fldEndOdometer,
+                 outOfRange(fldEndOdometer) +
+                     QStringLiteral("\r\n\r\nThe two odometer readings are more than 32767 miles apart. "));
         }
     } else if (const auto typed = number(fldMiles)) {
         if (const auto miles = ToInteger(*typed))
@@ -80,7 +103,8 @@ Converted convert(const TripFieldTexts& txt, const QLocale& locale) {
         if (const auto mileage = ToSingle(static_cast<double>(v.sngRate) * v.intMiles))
             v.sngMoney[8] = *mileage;
         else
-            fail(fldRate, outOfRange(fldRate));
+            fail(fldRate, QStringLiteral("Mileage Amount is out of range! \r\n\r\n"
+                                         "Rate Per Mile times Total Miles is too large. "));
     }
     double total = 0.0; // summed wide, stored once as single
     for (std::size_t i = 0; i <= 8; ++i)
@@ -88,7 +112,7 @@ Converted convert(const TripFieldTexts& txt, const QLocale& locale) {
     if (const auto single = ToSingle(total))
         v.sngMoney[9] = *single;
     else
-        fail(fldFuel, QStringLiteral("Trip Total is out of range! "));
+        fail(largestAmountField(v), QStringLiteral("Trip Total is out of range! "));
     return c;
 }
 
@@ -165,6 +189,55 @@ WendloDate ToWendloDate(const QDate& date) {
     return d;
 }
 
+QDate TripDateMinimum() {
+    return QDate(2007, 6, 1);
+}
+
+QDate TripDateMaximum() {
+    return QDate(9999, 12, 31);
+}
+
+QDate ParseTripDate(const QString& text) {
+    static const QString time = QStringLiteral("(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
+                                               " *(?:[AaPp][Mm])?(?:Z|[+-]\\d{2}:?\\d{2})?)?$");
+    static const QRegularExpression monthFirst(QStringLiteral("^(\\d{1,2})([/.-])(\\d{1,2})\\2(\\d{4}|\\d{2})") + time);
+    static const QRegularExpression yearFirst(QStringLiteral("^(\\d{4})([/.-])(\\d{1,2})\\2(\\d{1,2})") + time);
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch m = yearFirst.match(trimmed);
+    if (m.hasMatch())
+        return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+    m = monthFirst.match(trimmed);
+    if (!m.hasMatch())
+        return QDate();
+    int year = m.captured(4).toInt();
+    if (m.captured(4).size() == 2)
+        year += 2000; // no trip can be dated before 2007, so 10 is 2010
+    return QDate(year, m.captured(1).toInt(), m.captured(3).toInt());
+}
+
+std::optional<QString> CheckTripDate(const QString& text, const QDate& stored) {
+    const QDate date = ParseTripDate(text);
+    if (!date.isValid())
+        return QStringLiteral("Trip Date is not a valid date! \r\n\r\n"
+                              "Enter the date as month/day/year, for example 5/31/2010. ");
+    if ((date < TripDateMinimum() || date > TripDateMaximum()) && date != stored)
+        return QStringLiteral("Trip Date is out of range! \r\n\r\nEnter a date from %1 to %2. ")
+            .arg(DateToText(TripDateMinimum()), DateToText(TripDateMaximum()));
+    return std::nullopt;
+}
+
+QStringList StoredTripIDs(Recordset* rs) {
+    QStringList ids;
+    if (!rs || !rs->isOpen())
+        return ids;
+    rs->MoveFirst();
+    while (!rs->eof()) {
+        ids << textOf(rs->Fields("TripID"));
+        rs->MoveNext();
+    }
+    return ids;
+}
+
 std::optional<QString> TripIDAfter(const Recordset* rs) {
     if (!rs || !rs->isOpen() || rs->eof())
         return std::nullopt;
@@ -177,13 +250,29 @@ std::optional<QString> TripIDAfter(const Recordset* rs) {
     return QStringLiteral("T-") + QString::number(number);
 }
 
+std::optional<QString> FreeTripID(const QString& id, const QStringList& taken) {
+    const QSet<QString> used(taken.begin(), taken.end());
+    if (!used.contains(id))
+        return id;
+    bool ok = false;
+    std::int64_t number = id.mid(2).toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    while (number < INT32_MAX && used.contains(QStringLiteral("T-") + QString::number(number)))
+        ++number;
+    const QString next = QStringLiteral("T-") + QString::number(number);
+    if (used.contains(next))
+        return std::nullopt;
+    return next;
+}
+
 StoredTrip StoredTripFromRecord(const Recordset& rs) {
     static const char* const moneyColumns[8] = {"Fuel",  "Parking", "Meals",  "Motel",
                                                 "Phone", "Repairs", "Towing", "Expense"};
     StoredTrip t;
     t.tripId = textOf(rs.Fields("TripID"));
     t.dateText = textOf(rs.Fields("StartDate"));
-    t.date = TextToDate(t.dateText);
+    t.date = ParseTripDate(t.dateText);
     t.destination = textOf(rs.Fields("Destination"));
     t.rate = realOf(rs.Fields("Rate"));
     t.startOdometer = wholeOf(rs.Fields("StartOdometer"));

@@ -64,9 +64,26 @@ TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const Q
 
 WendloDate ToWendloDate(const QDate& date);
 
+// The earliest and latest trip date the windows accept.
+QDate TripDateMinimum();
+QDate TripDateMaximum();
+// A date as people type it or other tools store it: month/day/year with a four- or two-digit year
+// (2000 to 2099), or year-month-day; "/", "-" or "." between the parts, the same both times; a time
+// of day after it is ignored. Invalid when the text is no calendar date.
+QDate ParseTripDate(const QString& text);
+// Nothing when the date text may be saved; otherwise the message naming Trip Date. A date outside the
+// range passes only when it is the stored date, shown unchanged.
+std::optional<QString> CheckTripDate(const QString& text, const QDate& stored = QDate());
+
+// The identifiers read by RefreshTrip (the record set is read to its end).
+QStringList StoredTripIDs(Recordset* rs);
+
 // The identifier after the highest ID that GetNewTripID returned: T-1 for an empty table. Nothing when
 // the read produced no row, so the caller stops instead of inventing one.
 std::optional<QString> TripIDAfter(const Recordset* rs);
+// The identifier itself, or the next number that no stored trip carries (a row renamed by another
+// tool can hold it). Nothing when the numbers run out.
+std::optional<QString> FreeTripID(const QString& id, const QStringList& taken);
 
 // One stored trip as the list row holds it: the values themselves, not their display texts.
 struct StoredTrip {

@@ -3,7 +3,6 @@
 #include "platform/MsgBox.h"
 #include "shell/modGlobal.h"
 
-#include <QDateEdit>
 #include <QPlainTextEdit>
 
 frmAddTrip::frmAddTrip(QWidget* parent) : TripForm(Kind::Add, parent) {
@@ -35,12 +34,22 @@ std::optional<QString> frmAddTrip::NextTripID() {
         rsTrip->MoveFirst();
     const std::optional<QString> id = TripIDAfter(rsTrip.get());
     CloseRecordset();
-    return id;
+    if (!id)
+        return id;
+    // Rows written by other tools may already carry the next number; skip past those.
+    try {
+        rsTrip = objTrip ? objTrip->RefreshTrip() : nullptr;
+    } catch (...) {
+        rsTrip.reset();
+    }
+    const QStringList taken = StoredTripIDs(rsTrip.get());
+    CloseRecordset();
+    return FreeTripID(*id, taken);
 }
 
 void frmAddTrip::cmdSave_Click() {
     TrimTextFields(this);
-    if (!ValidateTripFields())
+    if (!ValidateTripFields() || !ValidateTripDate())
         return;
     // A failed save keeps what was typed, so the user can try again.
     if (!GatherAndStore([this] { return NextTripID(); }, false)) {

@@ -4,7 +4,6 @@
 #include "platform/MsgBox.h"
 #include "shell/modGlobal.h"
 
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -137,6 +136,7 @@ void frmEditTrip::emptyList() {
     if (itmTrip && itmTrip == lastItem_)
         itmTrip = nullptr;
     lastItem_ = nullptr;
+    dateWarned_ = nullptr;
     lvTrip->clear();
 }
 
@@ -148,11 +148,40 @@ void frmEditTrip::lvTrip_Click() {
     itmTrip = lastItem_ = item;
     const StoredTrip& trip = static_cast<const TripListItem*>(item)->trip;
     lblID->setText(trip.tripId);
-    if (trip.date.isValid())
-        datBox->setDate(trip.date);
+    datBox->setStoredDate(trip.date, trip.dateText);
     setFieldTexts(TripFieldTextsOf(trip));
     rtBox->setPlainText(trip.notes);
     SetMousePointer(this, vbDefault);
+    if (trip.date.isValid()) {
+        dateWarned_ = nullptr;
+    } else if (item != dateWarned_) {
+        dateWarned_ = item; // a double click loads the row more than once; one message is enough
+        // Save cannot write this text back, so it refuses until the user gives a date: nothing is lost.
+        const QString shown = trip.dateText.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(trip.dateText);
+        MsgBox(QStringLiteral("The stored Trip Date%1 cannot be read! \r\n\r\n"
+                              "It stays as stored unless you enter a new date and save. ")
+                   .arg(shown),
+               vbExclamation | vbOKOnly);
+    }
+}
+
+bool frmEditTrip::ConfirmSharedTripID(const QString& id, bool deleting) {
+    SetMousePointer(this, vbHourglass);
+    try {
+        rsTrip = objTrip ? objTrip->RefreshTrip() : nullptr;
+    } catch (...) {
+        rsTrip.reset();
+    }
+    const auto sharing = StoredTripIDs(rsTrip.get()).count(id);
+    CloseRecordset();
+    SetMousePointer(this, vbDefault);
+    if (sharing < 2)
+        return true;
+    const QString what = deleting ? QStringLiteral("Deleting removes all of them. Do you want to delete anyway? ")
+                                  : QStringLiteral("Saving gives all of them the values shown. Do you want to save "
+                                                   "anyway? ");
+    return MsgBox(QStringLiteral("%1 stored trips have the Trip ID %2. \r\n\r\n").arg(sharing).arg(id) + what,
+                  vbYesNo | vbExclamation | vbDefaultButton2) == vbYes;
 }
 
 void frmEditTrip::lvTrip_ColumnClick(int column) {
@@ -166,6 +195,7 @@ void frmEditTrip::lvTrip_ColumnClick(int column) {
 
 void frmEditTrip::cmdClear_Click() {
     clearFields();
+    dateWarned_ = nullptr;
     lblID->hide();
     lblID->clear();
     lvTrip->setFocus(Qt::OtherFocusReason);
@@ -177,9 +207,11 @@ void frmEditTrip::cmdSave_Click() {
         return;
     }
     TrimTextFields(this);
-    if (!ValidateTripFields())
+    if (!ValidateTripFields() || !ValidateTripDate())
         return;
     const QString id = lblID->text();
+    if (!ConfirmSharedTripID(id, false))
+        return;
     // A failed update keeps the fields and the loaded trip, so the user can try again.
     if (!GatherAndStore([id] { return std::optional<QString>(id); }, true)) {
         MsgBox(QStringLiteral("Trip Record was NOT Updated! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
@@ -194,6 +226,8 @@ void frmEditTrip::cmdDelete_Click() {
         return;
     TrimTextFields(this);
     if (!ValidateTripFields())
+        return;
+    if (!ConfirmSharedTripID(lblID->text(), true))
         return;
     std::string strID = lblID->text().toStdString();
     bool deleted = false;

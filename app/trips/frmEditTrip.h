@@ -27,9 +27,13 @@ public:
 
 private:
     void emptyList();
+    // Update and delete act on every row with the Trip ID: when more than one stored trip has it, the
+    // user is told and asked first. True to go on.
+    bool ConfirmSharedTripID(const QString& id, bool deleting);
     // After a stored update or delete: Yes clears the fields and rebuilds the list, No closes the window.
     void AnotherOrClose(int answer);
 
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-    QTreeWidgetItem* lastItem_ = nullptr; // what this window last put into itmTrip
+    QTreeWidgetItem* lastItem_ = nullptr;   // what this window last put into itmTrip
+    QTreeWidgetItem* dateWarned_ = nullptr; // the row whose unreadable date was last reported
 };

@@ -92,6 +92,24 @@ TEST(AddTrip, YesClearsForTheNextTripAndIdentifiersFollowTheHighestRow) {
     EXPECT_EQ(app.scalar("SELECT TripID FROM tblMain WHERE Destination = 'Joliet'").toString(), "T-42");
 }
 
+// A row renamed by another tool can already carry the next identifier: the new trip takes the next
+// number no stored trip has.
+TEST(AddTrip, NewIdentifierSkipsNumbersStoredTripsCarry) {
+    AppFolder app;
+    app.addTrip("first");
+    app.exec("INSERT INTO tblMain (ID, TripID, Destination, StartDate) VALUES (30, 'T-31', 'renamed', '10/1/2007');");
+    app.exec("UPDATE tblMain SET TripID = 'T-32' WHERE Destination = 'first';");
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmAddTrip form;
+    showActive(form);
+    typeFields(form, {{12, "Peoria"}, {3, "10"}});
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, savedText);
+    EXPECT_EQ(app.scalar("SELECT TripID FROM tblMain WHERE Destination = 'Peoria'").toString(), "T-33");
+    EXPECT_EQ(app.scalar("SELECT COUNT(DISTINCT TripID) FROM tblMain").toInt(), 3);
+}
+
 TEST(AddTrip, ValidationFailureConsumesNoIdentifier) {
     AppFolder app;
     MsgBoxScript script;

@@ -290,6 +290,113 @@ TEST(EditTrip, NotesWithLineBreaksKeepEveryRowOneLineHigh) {
     EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two"); // the notes box shows every line
 }
 
+struct StoredDateCase {
+    const char* name;
+    const char* stored;
+    const char* shown;
+    const char* saved; // what Save leaves in StartDate
+    bool unreadable;   // told on loading; Save refused until a date is typed
+};
+
+class EditStoredDate : public ::testing::TestWithParam<StoredDateCase> {};
+
+// A stored date is loaded as what it is, after another trip was loaded first, and Save never replaces
+// it with some other date.
+TEST_P(EditStoredDate, SaveKeepsTheStoredDate) {
+    const StoredDateCase& c = GetParam();
+    AppFolder app;
+    app.addTrip("Peoria", "3/4/2009");
+    const QString id = app.addTrip("Joliet", c.stored);
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, "T-1");
+    EXPECT_EQ(form.datBox->text(), "3/4/2009");
+    clickRow(form, id);
+    EXPECT_EQ(form.datBox->text(), c.shown);
+    EXPECT_EQ(script.count(), c.unreadable ? 1 : 0);
+    if (c.unreadable) {
+        EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+        EXPECT_TRUE(script.last().text.startsWith("The stored Trip Date"));
+        typeFields(form, {{4, "12"}});
+        QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+        ASSERT_EQ(script.count(), 2);
+        EXPECT_TRUE(script.last().text.startsWith("Trip Date is not a valid date! "));
+        EXPECT_EQ(QApplication::focusWidget(), form.datBox);
+        EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE TripID = '" + id + "'").toString(), c.stored);
+        EXPECT_EQ(app.scalar("SELECT Fuel FROM tblMain WHERE TripID = '" + id + "'").toDouble(), 0.0);
+        form.datBox->selectAll();
+        QTest::keyClicks(form.datBox, "7/4/2012");
+    }
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE TripID = '" + id + "'").toString(), c.saved);
+    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE TripID = 'T-1'").toString(), "3/4/2009");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, EditStoredDate,
+    ::testing::Values(StoredDateCase{"iso", "2008-01-15", "1/15/2008", "1/15/2008", false},
+                      StoredDateCase{"before_the_range", "1/15/2005", "1/15/2005", "1/15/2005", false},
+                      StoredDateCase{"with_time", "10/18/2007 10:20:36 PM", "10/18/2007", "10/18/2007", false},
+                      StoredDateCase{"unreadable", "sometime", "sometime", "7/4/2012", true},
+                      StoredDateCase{"empty", "", "", "7/4/2012", true}),
+    [](const ::testing::TestParamInfo<StoredDateCase>& info) { return std::string(info.param.name); });
+
+// Two stored trips with one Trip ID (one renamed by another tool): the library's update and delete act on
+// both, so the user is told and asked first; No writes nothing and keeps the trip loaded.
+TEST(EditTrip, SharedTripIDAsksBeforeUpdateOrDelete) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    app.addTrip("Elgin");
+    app.exec("UPDATE tblMain SET TripID = 'T-1' WHERE Destination = 'Joliet';");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    form.lvTrip->setCurrentItem(form.lvTrip->topLevelItem(1));
+    form.lvTrip_Click();
+    ASSERT_EQ(form.lblID->text(), "T-1");
+    typeFields(form, {{12, "Aurora"}});
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "2 stored trips have the Trip ID T-1. \r\n\r\n"
+                                  "Saving gives all of them the values shown. Do you want to save anyway? ");
+    EXPECT_EQ(script.last().style, vbYesNo | vbExclamation | vbDefaultButton2);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain WHERE Destination = 'Aurora'").toInt(), 0);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+    EXPECT_EQ(form.txtBox[12]->text(), "Aurora");
+
+    script.clear();
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "2 stored trips have the Trip ID T-1. \r\n\r\n"
+                                  "Deleting removes all of them. Do you want to delete anyway? ");
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 3);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+
+    // Yes goes on to the library's own confirmation and its statement, which removes both rows.
+    script.clear();
+    script.answer(vbYes).answer(vbYes).answer(vbNo);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 3);
+    EXPECT_EQ(script.shown()[1].text, confirmText);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+
+    // A Trip ID only one trip has is saved without a question.
+    script.clear();
+    frmEditTrip again;
+    showActive(again);
+    clickRow(again, "T-3");
+    script.answer(vbNo);
+    QTest::mouseClick(again.cmdSave, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+}
+
 TEST(EditTrip, ColumnClicksSortByValueAndToggleTheDirection) {
     AppFolder app;
     app.addTrip("beta", "9/30/2007", 999.0);

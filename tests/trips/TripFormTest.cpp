@@ -8,6 +8,7 @@
 #include "shell/modGlobal.h"
 
 #include <QAccessible>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
@@ -150,9 +151,10 @@ TEST_P(BothWindows, TabOrderFollowsTheFields) {
         QTest::keyClick(first, Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), form->datBox);
     }
-    for (int i = 0; i < 5 && QApplication::focusWidget() == form->datBox; ++i)
-        QTest::keyClick(form->datBox, Qt::Key_Tab); // the picker's sections first
+    QTest::keyClick(form->datBox, Qt::Key_Tab); // the date is one stop
     EXPECT_EQ(QApplication::focusWidget(), form->txtBox[12]);
+    QTest::keyClick(form->txtBox[12], Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), form->datBox);
 }
 
 TEST_P(BothWindows, OpensWithTheFocusOnTheFirstTabStop) {
@@ -288,6 +290,144 @@ TEST_P(BothWindows, ExitInsideTheMainWindowClosesItsFrame) {
 INSTANTIATE_TEST_SUITE_P(Windows, BothWindows, ::testing::Values(Window::Add, Window::Edit),
                          [](const ::testing::TestParamInfo<Window>& info) { return windowName(info.param); });
 
+struct TypedDateCase {
+    const char* name;
+    Window window;
+    const char* typed;
+    QDate shown;         // a date shown first: only its month is replaced by the typed text
+    const char* stored;  // nullptr: refused with message
+    const char* message; // the refusal
+};
+
+class TypedDate : public ::testing::TestWithParam<TypedDateCase> {};
+
+const char* const notADate =
+    "Trip Date is not a valid date! \r\n\r\nEnter the date as month/day/year, for example 5/31/2010. ";
+
+// Typed with real keys into the date box, one Tab to Destination, Save: the stored date is the typed one,
+// or the save is refused with a message naming Trip Date and the focus back on the date.
+TEST_P(TypedDate, IsStoredAsTypedOrRefused) {
+    const TypedDateCase& c = GetParam();
+    AppFolder app;
+    app.addTrip("Peoria");
+    MsgBoxScript script;
+    auto form = open(c.window);
+    showActive(*form);
+    if (c.window == Window::Edit) {
+        auto* edit = static_cast<frmEditTrip*>(form.get());
+        edit->lvTrip->setCurrentItem(edit->lvTrip->topLevelItem(0));
+        edit->lvTrip_Click();
+    } else {
+        typeFields(*form, {{12, "Joliet"}, {3, "10"}});
+    }
+    if (c.shown.isValid()) {
+        form->datBox->setDate(c.shown);
+        form->datBox->setFocus();
+        QTest::keyClick(form->datBox, Qt::Key_Home);
+        QTest::keyClick(form->datBox, Qt::Key_Right, Qt::ShiftModifier);
+    } else {
+        form->txtBox[12]->setFocus();
+        QTest::keyClick(form->txtBox[12], Qt::Key_Backtab); // a Tab into the date selects all of it
+        ASSERT_EQ(QApplication::focusWidget(), form->datBox);
+    }
+    if (!*c.typed)
+        QTest::keyClick(form->datBox, Qt::Key_Delete);
+    QTest::keyClicks(form->datBox, QString::fromUtf8(c.typed));
+    QTest::keyClick(form->datBox, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form->txtBox[12]);
+    if (c.stored)
+        script.answer(vbNo);
+    QTest::mouseClick(form->cmdSave, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    const QString where = c.window == Window::Add ? " WHERE Destination = 'Joliet'" : "";
+    if (c.stored) {
+        EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
+        EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain" + where).toString(), c.stored);
+        return;
+    }
+    EXPECT_EQ(script.last().text.toStdString(), c.message);
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_EQ(QApplication::focusWidget(), form->datBox);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain").toString(), "10/18/2007");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, TypedDate,
+    ::testing::Values(
+        TypedDateCase{"add_plain", Window::Add, "5/31/2010", {}, "5/31/2010", nullptr},
+        TypedDateCase{"add_leading_zeros", Window::Add, "05/31/2010", {}, "5/31/2010", nullptr},
+        TypedDateCase{"add_two_digit_year", Window::Add, "5/31/10", {}, "5/31/2010", nullptr},
+        TypedDateCase{"add_december", Window::Add, "12/25/2010", {}, "12/25/2010", nullptr},
+        TypedDateCase{"add_short_parts", Window::Add, "2/3/2011", {}, "2/3/2011", nullptr},
+        TypedDateCase{"add_year_first", Window::Add, "2010-05-31", {}, "5/31/2010", nullptr},
+        TypedDateCase{"add_month_11_in_2007", Window::Add, "11", QDate(2007, 6, 15), "11/15/2007", nullptr},
+        TypedDateCase{"add_month_1_in_2007", Window::Add, "1", QDate(2007, 6, 15), nullptr,
+                      "Trip Date is out of range! \r\n\r\nEnter a date from 6/1/2007 to 12/31/9999. "},
+        TypedDateCase{"add_impossible", Window::Add, "2/30/2010", {}, nullptr, notADate},
+        TypedDateCase{"add_empty", Window::Add, "", {}, nullptr, notADate},
+        TypedDateCase{"edit_plain", Window::Edit, "5/31/2010", {}, "5/31/2010", nullptr},
+        TypedDateCase{"edit_two_digit_year", Window::Edit, "6/15/09", {}, "6/15/2009", nullptr},
+        TypedDateCase{"edit_month_10_in_2007", Window::Edit, "10", QDate(2007, 6, 15), "10/15/2007", nullptr},
+        TypedDateCase{"edit_impossible", Window::Edit, "2/30/2010", {}, nullptr, notADate}),
+    [](const ::testing::TestParamInfo<TypedDateCase>& info) { return std::string(info.param.name); });
+
+TEST_P(BothWindows, DateArrowKeysStepThePartUnderTheCursorAndTheCalendarPicks) {
+    AppFolder app;
+    auto form = open(GetParam());
+    showActive(*form);
+    TripDateBox* box = form->datBox;
+    // The window opens with the date selected, and a click into a date not yet edited selects all of it,
+    // so typing replaces it; once edited, a click places the caret.
+    if (GetParam() == Window::Add) {
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        EXPECT_EQ(box->selectedText(), box->text());
+    }
+    for (int click = 0; click < 2; ++click) {
+        if (click == 1)
+            form->txtBox[12]->setFocus();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 3, box->height() / 2));
+        EXPECT_EQ(box->selectedText(), box->text()) << "click " << click;
+    }
+    QTest::keyClicks(box, "5/31/2010");
+    EXPECT_EQ(box->text(), "5/31/2010");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_FALSE(box->hasSelectedText());
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(box->text(), "6/30/2010");
+    QTest::keyClick(box, Qt::Key_Up); // the month stays selected
+    EXPECT_EQ(box->text(), "7/30/2010");
+    box->setCursorPosition(3);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(box->text(), "7/31/2010");
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(box->text(), "8/1/2010");
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(box->text(), "8/1/2009");
+    box->setDate(QDate(2007, 6, 1));
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Down); // never below the earliest date
+    EXPECT_EQ(box->date(), QDate(2007, 6, 1));
+
+    // F4 drops the calendar down at the shown date; Escape leaves the date alone, Enter picks.
+    QTest::keyClick(box, Qt::Key_F4);
+    ASSERT_TRUE(box->isCalendarShown());
+    EXPECT_EQ(box->calendarWidget()->selectedDate(), QDate(2007, 6, 1));
+    EXPECT_EQ(box->calendarWidget()->minimumDate(), QDate(2007, 6, 1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(box->isCalendarShown());
+    EXPECT_EQ(box->text(), "6/1/2007");
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(box->isCalendarShown());
+    box->calendarWidget()->setSelectedDate(QDate(2011, 2, 3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(box->isCalendarShown());
+    EXPECT_EQ(box->text(), "2/3/2011");
+    EXPECT_EQ(QApplication::focusWidget(), box);
+}
+
 struct ValidationCase {
     const char* name;
     std::map<int, QString> typed;
@@ -327,8 +467,11 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"miles_missing", {{12, "X"}, {1, "100"}, {2, "250"}}, 3, "Total Miles is missing! "},
         ValidationCase{"lodging", {{12, "X"}, {3, "1"}, {7, "12 50"}}, 7, "Lodging Cost must be a number! "},
         ValidationCase{"miles_range", {{12, "X"}, {3, "40000"}}, 3, "Total Miles is out of range! "},
-        ValidationCase{
-            "odometer_range", {{12, "X"}, {3, "1"}, {2, "9999999"}, {1, "1"}}, 2, "Total Miles is out of range! "},
+        ValidationCase{"odometer_range",
+                       {{12, "X"}, {3, "1"}, {2, "9999999"}, {1, "1"}},
+                       2,
+                       "Odometer Reading (End) is out of range! \r\n\r\n"
+                       "The two odometer readings are more than 32767 miles apart. "},
         ValidationCase{"fuel_range", {{12, "X"}, {3, "1"}, {4, "9e99"}}, 4, "Fuel Cost is out of range! "}),
     [](const ::testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
 

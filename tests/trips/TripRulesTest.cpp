@@ -68,15 +68,26 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"miles_negative_range", {{3, "-32769"}}, 3, "Total Miles is out of range! "},
         CheckCase{"miles_limit", {{3, "32767"}}, -1, ""},
         CheckCase{"miles_half_rounds_over", {{3, "32767.5"}}, 3, "Total Miles is out of range! "},
-        CheckCase{"odometer_difference", {{1, "1"}, {2, "40000"}}, 2, "Total Miles is out of range! "},
+        CheckCase{"odometer_difference",
+                  {{1, "1"}, {2, "40000"}, {3, "5"}},
+                  2,
+                  "Odometer Reading (End) is out of range! \r\n\r\n"
+                  "The two odometer readings are more than 32767 miles apart. "},
         CheckCase{"typed_miles_ignored_with_odometers", {{1, "100"}, {2, "250"}, {3, "99999"}}, -1, ""},
         CheckCase{"odometer_range", {{1, "2147483648"}}, 1, "Odometer Reading (Start) is out of range! "},
         CheckCase{"odometer_end_range", {{2, "-3e9"}}, 2, "Odometer Reading (End) is out of range! "},
         CheckCase{"rate_range", {{0, "1e39"}}, 0, "Rate Per Mile is out of range! "},
         CheckCase{"fuel_range", {{4, "4e38"}}, 4, "Fuel Cost is out of range! "},
         CheckCase{"misc_range", {{11, "-1e39"}}, 11, "Misc. Expenses is out of range! "},
-        CheckCase{"mileage_range", {{0, "3e38"}, {3, "100"}}, 0, "Rate Per Mile is out of range! "},
-        CheckCase{"total_range", {{4, "3e38"}, {5, "3e38"}}, 4, "Trip Total is out of range! "}),
+        CheckCase{"mileage_range",
+                  {{0, "3e38"}, {3, "10"}},
+                  0,
+                  "Mileage Amount is out of range! \r\n\r\nRate Per Mile times Total Miles is too large. "},
+        CheckCase{"total_range", {{4, "3e38"}, {5, "3e38"}}, 4, "Trip Total is out of range! "},
+        // The total names no field of its own: the focus goes to the largest amount in it.
+        CheckCase{"total_largest_amount", {{4, "1"}, {9, "2e38"}, {11, "3e38"}}, 11, "Trip Total is out of range! "},
+        CheckCase{
+            "total_largest_is_mileage", {{0, "3e36"}, {3, "100"}, {7, "1e38"}}, 0, "Trip Total is out of range! "}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
 struct GatherCase {
@@ -166,6 +177,63 @@ TEST(TripIDAfterTest, OneAboveTheHighestRow) {
     EXPECT_FALSE(TripIDAfter(&noRow));
     Recordset full = newTripIdResult({{Value::integer(2147483647)}});
     EXPECT_FALSE(TripIDAfter(&full));
+}
+
+struct DateCase {
+    const char* text;
+    QDate date; // invalid: no date
+};
+
+TEST(ParseTripDateTest, WholeDatesAsPeopleTypeAndToolsStoreThem) {
+    const DateCase cases[] = {
+        {"5/31/2010", QDate(2010, 5, 31)},
+        {"05/31/2010", QDate(2010, 5, 31)},
+        {"5/31/10", QDate(2010, 5, 31)},
+        {" 12/25/2010 ", QDate(2010, 12, 25)},
+        {"2/3/2011", QDate(2011, 2, 3)},
+        {"10/18/2007 10:20:36 PM", QDate(2007, 10, 18)},
+        {"5-31-2010", QDate(2010, 5, 31)},
+        {"5.31.2010", QDate(2010, 5, 31)},
+        {"2008-01-15", QDate(2008, 1, 15)},
+        {"2008-01-15T08:30:00", QDate(2008, 1, 15)},
+        {"2008-01-15 08:30:00.000", QDate(2008, 1, 15)},
+        {"2008/1/15", QDate(2008, 1, 15)},
+        {"1/15/2005", QDate(2005, 1, 15)}, // a date, though before the range
+        {"2/30/2010", QDate()},
+        {"13/1/2010", QDate()},
+        {"0/1/2010", QDate()},
+        {"5/31/201", QDate()},
+        {"5/31", QDate()},
+        {"5/31-2010", QDate()},
+        {"5/31/2010x", QDate()},
+        {"May 31, 2010", QDate()},
+        {"2008-13-01", QDate()},
+        {"", QDate()},
+    };
+    for (const DateCase& c : cases)
+        EXPECT_EQ(ParseTripDate(QString::fromUtf8(c.text)), c.date) << c.text;
+}
+
+TEST(CheckTripDateTest, InvalidAndOutOfRangeNameTripDate) {
+    const char* const invalid =
+        "Trip Date is not a valid date! \r\n\r\nEnter the date as month/day/year, for example 5/31/2010. ";
+    const char* const range = "Trip Date is out of range! \r\n\r\nEnter a date from 6/1/2007 to 12/31/9999. ";
+    EXPECT_FALSE(CheckTripDate("6/1/2007"));
+    EXPECT_FALSE(CheckTripDate("12/31/9999"));
+    EXPECT_EQ(CheckTripDate("2/30/2010").value_or("").toStdString(), invalid);
+    EXPECT_EQ(CheckTripDate("").value_or("").toStdString(), invalid);
+    EXPECT_EQ(CheckTripDate("5/31/2007").value_or("").toStdString(), range);
+    // A stored date before the range, shown unchanged, may be saved again; another one may not.
+    EXPECT_FALSE(CheckTripDate("1/15/2005", QDate(2005, 1, 15)));
+    EXPECT_EQ(CheckTripDate("1/16/2005", QDate(2005, 1, 15)).value_or("").toStdString(), range);
+}
+
+TEST(FreeTripIDTest, SkipsNumbersStoredTripsAlreadyCarry) {
+    EXPECT_EQ(FreeTripID("T-31", {"T-1", "T-30"}), "T-31");
+    EXPECT_EQ(FreeTripID("T-31", {"T-31", "T-30"}), "T-32");
+    EXPECT_EQ(FreeTripID("T-31", {"T-33", "T-31", "T-32"}), "T-34");
+    EXPECT_EQ(FreeTripID("T-1", {}), "T-1");
+    EXPECT_FALSE(FreeTripID("T-2147483647", {"T-2147483647"}));
 }
 
 StoredTrip trip(const char* id, const char* date, double fuel, std::int64_t miles, const char* destination = "X") {
