@@ -72,7 +72,7 @@ private:
     void parse() {
         const qsizetype n = data_.size();
         qsizetype i = 0;
-        int skipChars = 0; // fallback characters still to drop after \uN
+        int skipChars = 0;        // fallback characters still to drop after \uN
         while (i < n && !full_) { // past a limit, what was read so far is shown
             const char c = data_[i];
             if (c != '\\' && c != '\r' && c != '\n')

@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QIcon>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
@@ -192,6 +194,12 @@ void ShowChild(QWidget* frm) {
             const bool fixedSize = frm->minimumSize() == frm->maximumSize();
             sub = area->addSubWindow(frm);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            if (sub->windowIcon().isNull()) {
+                // Without our icon the frame would show the toolkit's logo; a clear icon shows none.
+                QPixmap clear(16, 16);
+                clear.fill(Qt::transparent);
+                sub->setWindowIcon(QIcon(clear));
+            }
             if (fixedSize) // a fixed single border: no maximise button, no resizing
                 sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
