@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -187,6 +188,16 @@ public:
             list_->addItem(topic.title);
         list_->blockSignals(false);
         applyFilter();
+    }
+
+protected:
+    // Escape that no child used closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        QWidget::keyPressEvent(event);
     }
 
 private:
