@@ -1,5 +1,6 @@
 #include "trips/TripForm.h"
 
+#include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
@@ -50,11 +51,8 @@ QLabel* captionLabel(const QString& text, const QString& name, QWidget* parent) 
     label->setObjectName(name);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
-    label->setPalette(palette);
+    const QPalette& palette = label->palette();
+    SetColours(label, palette.color(QPalette::ToolTipBase), palette.color(QPalette::ToolTipText));
     return label;
 }
 
@@ -72,7 +70,7 @@ QPushButton* button(const QString& text, const QString& name, const char* colour
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
-    b->setStyleSheet(QStringLiteral("QPushButton#%1 { background-color: %2; }").arg(name, QLatin1String(colour)));
+    SetColours(b, QColor(QLatin1String(colour)));
     return b;
 }
 
