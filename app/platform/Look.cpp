@@ -16,9 +16,8 @@ void InstallLayoutFonts() {
         const char* layout;
         const char* installed;
     } map[] = {
-        {"Comic Sans MS", "Comic Neue"},       {"MS Sans Serif", "DejaVu Sans"},
-        {"Verdana", "DejaVu Sans"},            {"Arial", "Liberation Sans"},
-        {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"},
+        {"Comic Sans MS", "Comic Neue"}, {"MS Sans Serif", "DejaVu Sans"},        {"Verdana", "DejaVu Sans"},
+        {"Arial", "Liberation Sans"},    {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"},
     };
     for (const auto& entry : map) {
         const QString layout = QString::fromLatin1(entry.layout);
@@ -36,7 +35,8 @@ double luminance(const QColor& c) {
 
 QColor mix(const QColor& from, const QColor& to, double t) {
     const QColor a = from.toRgb(), b = to.toRgb();
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
                             float(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
@@ -54,9 +54,8 @@ QColor ReadableOn(const QColor& background, const QColor& wanted) {
     if (ContrastRatio(background, wanted) >= kReadable)
         return wanted;
     // Toward black on a light background, toward white on a dark one; the end point always reads.
-    const QColor end = ContrastRatio(background, Qt::black) >= ContrastRatio(background, Qt::white)
-                           ? QColor(Qt::black)
-                           : QColor(Qt::white);
+    const QColor end = ContrastRatio(background, Qt::black) >= ContrastRatio(background, Qt::white) ? QColor(Qt::black)
+                                                                                                    : QColor(Qt::white);
     for (int step = 1; step < 20; ++step) {
         const QColor candidate = mix(wanted, end, step / 20.0);
         if (ContrastRatio(background, candidate) >= kMovedTo)

@@ -10,10 +10,10 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QIcon>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPlainTextEdit>

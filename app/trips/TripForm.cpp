@@ -214,7 +214,7 @@ void TripForm::LoadPictures(const QString& first, const QString& second) {
     const QString folder = App::Path() + QStringLiteral("/images/");
     const QString files[2] = {first, second};
     for (std::size_t i = 0; i < 2; ++i) {
-        const QPixmap picture = LoadPicture(folder + files[i], QSize(150, 150));
+        const QPixmap picture = LoadPicture(folder + files[i], QSize(150, 150), imgBox[i]->devicePixelRatioF());
         if (!picture.isNull())
             imgBox[i]->setPixmap(picture);
     }

@@ -82,8 +82,8 @@ TEST(HelpFile, EveryLinkLeadsToATopic) {
 
 TEST(HelpFile, KeyboardTopicTellsWhatEnterAndEscDo) {
     const HelpFile help = ourHelp();
-    const auto keyboard = std::find_if(help.topics.begin(), help.topics.end(),
-                                       [](const HelpTopic& t) { return t.title == "Keyboard"; });
+    const auto keyboard =
+        std::find_if(help.topics.begin(), help.topics.end(), [](const HelpTopic& t) { return t.title == "Keyboard"; });
     ASSERT_NE(keyboard, help.topics.end());
     EXPECT_TRUE(keyboard->plainText.contains("Enter loads the current trip"));
     EXPECT_TRUE(keyboard->plainText.contains("In this help window, Esc closes it."));

@@ -32,14 +32,12 @@ TEST_P(LayoutFont, ResolvesToAnUprightFaceOfTheIntendedFamily) {
 }
 
 // The faces the splash window, the about box, the profile fields and the reports name.
-INSTANTIATE_TEST_SUITE_P(Layouts, LayoutFont,
-                         ::testing::Values(FontCase{"Comic Sans MS", true, "Comic Neue"},
-                                           FontCase{"Comic Sans MS", false, "Comic Neue"},
-                                           FontCase{"MS Sans Serif", false, "DejaVu Sans"},
-                                           FontCase{"Verdana", false, "DejaVu Sans"},
-                                           FontCase{"Verdana", true, "DejaVu Sans"},
-                                           FontCase{"Arial", false, "Liberation Sans"},
-                                           FontCase{"Arial", true, "Liberation Sans"}));
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, LayoutFont,
+    ::testing::Values(FontCase{"Comic Sans MS", true, "Comic Neue"}, FontCase{"Comic Sans MS", false, "Comic Neue"},
+                      FontCase{"MS Sans Serif", false, "DejaVu Sans"}, FontCase{"Verdana", false, "DejaVu Sans"},
+                      FontCase{"Verdana", true, "DejaVu Sans"}, FontCase{"Arial", false, "Liberation Sans"},
+                      FontCase{"Arial", true, "Liberation Sans"}));
 
 struct ColourCase {
     QColor background, wanted;
@@ -49,10 +47,10 @@ struct ColourCase {
 TEST(ReadableOn, KeepsReadableColoursAndMovesOthersFarEnough) {
     const ColourCase cases[] = {
         {Qt::white, Qt::black, true},
-        {QColor(239, 239, 239), QColor(0, 0, 255), true},  // the focus caption on a light window
-        {QColor(53, 53, 53), QColor(0, 0, 255), false},    // ... on a dark one
-        {QColor(53, 53, 53), Qt::black, false},            // a black caption on a dark window
-        {QColor(0x9B, 0xE5, 0x9B), Qt::white, false},      // light text on a pastel button
+        {QColor(239, 239, 239), QColor(0, 0, 255), true}, // the focus caption on a light window
+        {QColor(53, 53, 53), QColor(0, 0, 255), false},   // ... on a dark one
+        {QColor(53, 53, 53), Qt::black, false},           // a black caption on a dark window
+        {QColor(0x9B, 0xE5, 0x9B), Qt::white, false},     // light text on a pastel button
         {QColor(0xFF, 0xFF, 0xC0), QColor(220, 220, 220), false},
         {Qt::black, Qt::black, false},
     };

@@ -23,8 +23,8 @@ QPalette darkPalette() {
         p.setColor(role, window);
     for (auto role : {QPalette::Base, QPalette::ToolTipBase})
         p.setColor(role, base);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText,
-                      QPalette::BrightText})
+    for (auto role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText, QPalette::BrightText})
         p.setColor(role, Qt::white);
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     return p;
