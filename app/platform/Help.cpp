@@ -24,7 +24,7 @@ constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
 // What a file can make us build; our help is a few dozen topics of short lines.
 constexpr int kMaxTopics = 1000;
 constexpr qsizetype kMaxLineChars = 16384;
-constexpr qsizetype kMaxHelpChars = 2 * 1024 * 1024;
+constexpr qsizetype kMaxHelpChars = 128 * 1024;
 const char* const kTopicScheme = "topic";
 
 // Inline markup: **bold** and [[Topic title]] links, on text already escaped for HTML.

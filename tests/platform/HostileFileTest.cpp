@@ -9,6 +9,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QtEndian>
 
@@ -94,8 +95,13 @@ bool readWith(Reader reader, const QString& path) {
         return loaded;
     }
     case Reader::Help: {
-        HelpFile help;
-        return ReadHelpFile(path, help);
+        // The topics window lays out its first topic as it opens.
+        const bool shown = ShowHelpContents(path);
+        if (QWidget* window = HelpContentsWindow()) {
+            if (auto* page = window->findChild<QTextBrowser*>("txtTopic"))
+                page->document()->documentLayout()->documentSize();
+        }
+        return shown;
     }
     }
     return false;
