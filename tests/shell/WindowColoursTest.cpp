@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include "platform/Look.h"
+#include "profile/frmAddOwner.h"
 #include "profile/frmEditOwner.h"
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
@@ -84,11 +85,13 @@ TEST_P(WindowColours, ButtonsAndCaptionsAreReadable) {
         window = std::make_unique<frmAddTrip>();
     else if (name == "frmEditOwner")
         window = std::make_unique<frmEditOwner>();
+    else if (name == "frmAddOwner")
+        window = std::make_unique<frmAddOwner>();
     else
         window = std::make_unique<frmReport>();
     window->show();
     // A profile caption turns blue while its field has the focus.
-    if (auto* box = window->findChild<QLineEdit*>("txtBox_0"); box && name == "frmEditOwner") {
+    if (auto* box = window->findChild<QLineEdit*>("txtBox_0"); box && name.find("Owner") != std::string::npos) {
         window->activateWindow();
         box->setFocus();
         QApplication::processEvents();
@@ -115,5 +118,6 @@ TEST_P(WindowColours, ButtonsAndCaptionsAreReadable) {
 INSTANTIATE_TEST_SUITE_P(LightAndDark, WindowColours,
                          ::testing::Values(ColourCase{"frmAddTrip", false}, ColourCase{"frmAddTrip", true},
                                            ColourCase{"frmEditOwner", false}, ColourCase{"frmEditOwner", true},
+                                           ColourCase{"frmAddOwner", false}, ColourCase{"frmAddOwner", true},
                                            ColourCase{"frmReport", false}, ColourCase{"frmReport", true}));
 } // namespace
