@@ -26,6 +26,9 @@ constexpr int kMaxSide = 2048;
 // Raster pictures: a few frames of an icon and about a 4K screen's worth of pixels are plenty.
 constexpr int kMaxFrames = 32;
 constexpr qint64 kMaxPixels = 4096 * 2560;
+// A progressive JPEG is decoded in passes, one per scan, each over the whole picture; photographs have about
+// ten. A file of thousands of tiny scans would keep the decoder busy for minutes.
+constexpr qsizetype kMaxJpegScans = 100;
 // The painting work allowed per pixel of the picture (see Player::afford); our pictures need a few.
 constexpr qint64 kCoverageBudget = 32;
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
@@ -604,6 +607,9 @@ bool isMetafile(const QString& path, const QByteArray& data) {
 // Decodes the frames of a raster picture (an icon holds several sizes), refusing sizes that would cost much.
 std::vector<QImage> readFrames(QByteArray data) {
     std::vector<QImage> frames;
+    // Inside the coded data a 0xFF byte is always followed by 0 or a restart number, so this counts markers.
+    if (data.startsWith("\xFF\xD8") && data.count("\xFF\xDA") > kMaxJpegScans)
+        return frames;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

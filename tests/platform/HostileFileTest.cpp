@@ -7,7 +7,9 @@
 #include "platform/SafeFile.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextEdit>
@@ -285,6 +287,40 @@ QByteArray jpegClaimingHugeSize() {
     return jpeg;
 }
 
+// A progressive JPEG whose smallest scan is repeated until the file is full: every scan is a pass over the
+// whole picture, for a few bytes each.
+QByteArray jpegOfManyScans() {
+    QImage image(2048, 1536, QImage::Format_RGB32);
+    image.fill(QColor(90, 140, 200));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    // A scan runs from its marker to the next marker that is not a restart or a stuffed byte.
+    const auto scanEnd = [&](qsizetype at) {
+        qsizetype end = at + 2;
+        while (end + 1 < jpeg.size() && !(jpeg[end] == '\xFF' && uchar(jpeg[end + 1]) != 0 &&
+                                          (uchar(jpeg[end + 1]) < 0xD0 || uchar(jpeg[end + 1]) > 0xD7)))
+            ++end;
+        return end;
+    };
+    qsizetype bestStart = -1, bestEnd = -1;
+    for (qsizetype at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2)) {
+        const qsizetype end = scanEnd(at);
+        if (bestStart < 0 || end - at < bestEnd - bestStart) {
+            bestStart = at;
+            bestEnd = end;
+        }
+    }
+    const QByteArray scan = jpeg.mid(bestStart, bestEnd - bestStart);
+    QByteArray out = jpeg.left(bestEnd);
+    while (out.size() + scan.size() + (jpeg.size() - bestEnd) < kLimit)
+        out += scan;
+    return out + jpeg.mid(bestEnd);
+}
+
 QByteArray filled(const QByteArray& head, const QByteArray& unit, const QByteArray& tail = QByteArray()) {
     QByteArray out = head;
     while (out.size() + unit.size() + tail.size() < kLimit)
@@ -349,6 +385,7 @@ INSTANTIATE_TEST_SUITE_P(
                }},
         Costly{"an icon of 65535 entries", "earth.ico", Reader::Icon, [] { return iconOfManyEntries(65535); }},
         Costly{"a backdrop claiming 9000 x 7000 pixels", "trip_01.jpg", Reader::Picture, jpegClaimingHugeSize},
+        Costly{"a backdrop of many scans", "trip_01.jpg", Reader::Picture, jpegOfManyScans},
         Costly{"help topics", "wendlo.hlp", Reader::Help, [] { return filled("@title x\n", "= t\n"); }},
         Costly{"help links", "wendlo.hlp", Reader::Help, [] { return filled("= t\n", "[[a]] "); }},
         Costly{"help bold", "wendlo.hlp", Reader::Help, [] { return filled("= t\n", "**b** "); }},

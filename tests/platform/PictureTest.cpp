@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -318,6 +319,12 @@ TEST(Picture, RasterFilesAndIconsLoad) {
     const QList<QSize> sizes = icon.availableSizes();
     for (int s : {16, 32, 48})
         EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
+    // A progressive JPEG, drawn in a handful of passes, loads as well.
+    QTemporaryDir dir;
+    QImageWriter writer(dir.path() + "/progressive.jpg", "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(LoadPicture(kImages + "trip_01.jpg").toImage()));
+    EXPECT_EQ(LoadPicture(dir.path() + "/progressive.jpg").size(), QSize(1024, 768));
     // The globe is round: its corners are transparent, its middle is not.
     const QImage globe = icon.pixmap(QSize(32, 32)).toImage();
     EXPECT_EQ(qAlpha(globe.pixel(0, 0)), 0);
