@@ -321,6 +321,17 @@ QByteArray jpegOfManyScans() {
     return out + jpeg.mid(bestEnd);
 }
 
+// The largest backdrop that is still shown.
+QByteArray largestJpeg() {
+    QImage image(4096, 2560, QImage::Format_RGB32);
+    image.fill(QColor(200, 120, 40));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg");
+    return jpeg;
+}
+
 QByteArray filled(const QByteArray& head, const QByteArray& unit, const QByteArray& tail = QByteArray()) {
     QByteArray out = head;
     while (out.size() + unit.size() + tail.size() < kLimit)
@@ -386,6 +397,7 @@ INSTANTIATE_TEST_SUITE_P(
         Costly{"an icon of 65535 entries", "earth.ico", Reader::Icon, [] { return iconOfManyEntries(65535); }},
         Costly{"a backdrop claiming 9000 x 7000 pixels", "trip_01.jpg", Reader::Picture, jpegClaimingHugeSize},
         Costly{"a backdrop of many scans", "trip_01.jpg", Reader::Picture, jpegOfManyScans},
+        Costly{"the largest backdrop shown", "trip_01.jpg", Reader::Picture, largestJpeg},
         Costly{"help topics", "wendlo.hlp", Reader::Help, [] { return filled("@title x\n", "= t\n"); }},
         Costly{"help links", "wendlo.hlp", Reader::Help, [] { return filled("= t\n", "[[a]] "); }},
         Costly{"help bold", "wendlo.hlp", Reader::Help, [] { return filled("= t\n", "**b** "); }},
