@@ -2,7 +2,7 @@
 # Sourced, not run: expects BUILD_DIR and CMAKE_ARGS.
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
-          fonts-liberation fontconfig poppler-utils)
+          fonts-liberation fonts-comic-neue fonts-dejavu-core fontconfig poppler-utils)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,7 +1,8 @@
 #include "platform/Browser.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
@@ -45,11 +46,11 @@ QStringList applicationDirs() {
 // The keys of one [group] of an ini-style file (mimeapps.list, .desktop), without locale variants.
 QHash<QString, QString> readGroup(const QString& path, const QString& group) {
     QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxConfigBytes)
+    QByteArray bytes;
+    if (!ReadRegularFile(path, kMaxConfigBytes, bytes))
         return keys;
     bool inGroup = false;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     for (QString line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))

@@ -1,9 +1,11 @@
 #include "platform/Help.h"
 
+#include "platform/SafeFile.h"
+
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,7 +14,6 @@
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -20,6 +21,10 @@
 
 namespace {
 constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
+// What a file can make us build; our help is a few dozen topics of short lines.
+constexpr int kMaxTopics = 1000;
+constexpr qsizetype kMaxLineChars = 16384;
+constexpr qsizetype kMaxHelpChars = 128 * 1024;
 const char* const kTopicScheme = "topic";
 
 // Inline markup: **bold** and [[Topic title]] links, on text already escaped for HTML.
@@ -34,11 +39,14 @@ QString inlineHtml(const QString& line) {
         const QRegularExpressionMatch m = it.next();
         out += html.mid(last, m.capturedStart() - last);
         // The title is still escaped here; the link carries it unescaped and percent-encoded.
-        QString title = m.captured(1);
-        QTextDocument unescape;
-        unescape.setHtml(title);
-        const QString href = QLatin1String(kTopicScheme) + QLatin1Char(':') +
-                             QString::fromLatin1(QUrl::toPercentEncoding(unescape.toPlainText()));
+        const QString title = m.captured(1);
+        QString plain = title;
+        plain.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        const QString href =
+            QLatin1String(kTopicScheme) + QLatin1Char(':') + QString::fromLatin1(QUrl::toPercentEncoding(plain));
         out += QStringLiteral("<a href=\"") + href + QStringLiteral("\">") + title + QStringLiteral("</a>");
         last = m.capturedEnd();
     }
@@ -182,6 +190,16 @@ public:
         applyFilter();
     }
 
+protected:
+    // Escape that no child used closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+
 private:
     QStringList findWords() const { return find_->text().split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
@@ -256,14 +274,21 @@ QPointer<HelpWindow> openWindow;
 } // namespace
 
 bool ReadHelpFile(const QString& path, HelpFile& help) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxHelpBytes)
+    QByteArray bytes;
+    if (!ReadRegularFile(path, kMaxHelpBytes, bytes))
         return false;
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(bytes);
+    bytes.clear();
     HelpFile result;
     std::unique_ptr<TopicWriter> writer;
-    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    for (const QString& line : lines) {
+    qsizetype built = 0; // characters of the topics finished so far
+    const qsizetype n = text.size();
+    for (qsizetype start = 0; start <= n;) {
+        qsizetype end = start;
+        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+            ++end;
+        const QString line = QStringView(text).mid(start, std::min(end - start, kMaxLineChars)).toString();
+        start = end + (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n') ? 2 : 1);
         if (line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QStringLiteral("@title "))) {
@@ -271,14 +296,24 @@ bool ReadHelpFile(const QString& path, HelpFile& help) {
             continue;
         }
         if (line.startsWith(QStringLiteral("= "))) {
-            if (writer)
+            if (writer) {
                 writer->finish();
+                built += result.topics.back().html.size() + result.topics.back().plainText.size();
+            }
+            if (int(result.topics.size()) >= kMaxTopics || built > kMaxHelpChars) {
+                writer.reset();
+                break; // the rest of an oversized file is not shown
+            }
             result.topics.push_back(HelpTopic{line.mid(2).trimmed(), QString(), QString()});
             writer = std::make_unique<TopicWriter>(result.topics.back());
             continue;
         }
-        if (writer)
+        if (writer) {
             writer->line(line);
+            const HelpTopic& topic = result.topics.back();
+            if (built + topic.html.size() + topic.plainText.size() > kMaxHelpChars)
+                break;
+        }
     }
     if (writer)
         writer->finish();

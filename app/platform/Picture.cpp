@@ -1,6 +1,8 @@
 #include "platform/Picture.h"
 
-#include <QFile>
+#include "platform/SafeFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -21,6 +23,12 @@ constexpr int kMaxObjects = 1024;
 constexpr int kMaxRecords = 65536;
 constexpr int kMaxSavedStates = 64;
 constexpr int kMaxSide = 2048;
+// Raster pictures: a few frames of an icon and about a 4K screen's worth of pixels are plenty.
+constexpr int kMaxFrames = 32;
+constexpr qint64 kMaxPixels = 4096 * 2560;
+// A progressive JPEG is decoded in passes, one per scan, each over the whole picture; photographs have about
+// ten. A file of thousands of tiny scans would keep the decoder busy for minutes.
+constexpr qsizetype kMaxJpegScans = 100;
 // The painting work allowed per pixel of the picture (see Player::afford); our pictures need a few.
 constexpr qint64 kCoverageBudget = 32;
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
@@ -590,10 +598,35 @@ QSize ownSize(const Metafile& meta) {
                  int(std::lround(std::abs(meta.frame.height()) * 96.0 / inch)));
 }
 
-bool isMetafile(const QString& path, const QByteArray& head) {
+bool isMetafile(const QString& path, const QByteArray& data) {
     if (QFileInfo(path).suffix().compare(QLatin1String("wmf"), Qt::CaseInsensitive) == 0)
         return true;
-    return head.size() >= 4 && qFromLittleEndian<quint32>(head.constData()) == kPlaceableKey;
+    return data.size() >= 4 && qFromLittleEndian<quint32>(data.constData()) == kPlaceableKey;
+}
+
+// Decodes the frames of a raster picture (an icon holds several sizes), refusing sizes that would cost much.
+std::vector<QImage> readFrames(QByteArray data) {
+    std::vector<QImage> frames;
+    // Inside the coded data a 0xFF byte is always followed by 0 or a restart number, so this counts markers.
+    if (data.startsWith("\xFF\xD8") && data.count("\xFF\xDA") > kMaxJpegScans)
+        return frames;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(int(kMaxPixels * 4 / (1024 * 1024)));
+    const int count = std::clamp(reader.imageCount(), 1, kMaxFrames);
+    for (int i = 0; i < count; ++i) {
+        if (count > 1 && !reader.jumpToImage(i))
+            break;
+        const QSize size = reader.size();
+        if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
+            continue;
+        QImage image = reader.read();
+        if (!image.isNull())
+            frames.push_back(std::move(image));
+    }
+    return frames;
 }
 } // namespace
 
@@ -622,47 +655,46 @@ QImage RenderMetafile(const QByteArray& data, const QSize& size) {
     return image;
 }
 
-QPixmap LoadPicture(const QString& path, const QSize& size) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+QPixmap LoadPicture(const QString& path, const QSize& size, qreal devicePixelRatio) {
+    QByteArray data;
+    if (!ReadRegularFile(path, kMaxFileBytes, data))
         return QPixmap();
-    if (isMetafile(path, file.peek(4))) {
-        if (file.size() > kMaxFileBytes)
+    const qreal dpr = std::clamp<qreal>(devicePixelRatio, 1, 4);
+    const bool sized = size.isValid() && !size.isEmpty();
+    if (isMetafile(path, data)) {
+        // Drawn for the screen's real pixels, so that a 2x screen shows it sharp rather than scaled up.
+        Metafile meta;
+        if (!parseMetafile(data, meta))
             return QPixmap();
-        return QPixmap::fromImage(RenderMetafile(file.readAll(), size));
+        const QSize logical = sized ? ownSize(meta).scaled(size, Qt::KeepAspectRatio) : ownSize(meta);
+        QImage image = RenderMetafile(data, logical * dpr);
+        if (image.isNull())
+            return QPixmap();
+        image.setDevicePixelRatio(dpr);
+        return QPixmap::fromImage(std::move(image));
     }
-    file.close();
 
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
     QImage image;
     // An icon file holds several sizes: show the largest.
-    const int count = std::max(reader.imageCount(), 1);
-    for (int i = 0; i < count; ++i) {
-        if (count > 1 && !reader.jumpToImage(i))
-            break;
-        QImage candidate = reader.read();
-        if (!candidate.isNull() &&
-            candidate.width() * qint64(candidate.height()) > image.width() * qint64(image.height()))
-            image = candidate;
+    for (QImage& frame : readFrames(std::move(data))) {
+        if (frame.width() * qint64(frame.height()) > image.width() * qint64(image.height()))
+            image = std::move(frame);
     }
     if (image.isNull())
         return QPixmap();
-    if (size.isValid() && !size.isEmpty())
-        image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return QPixmap::fromImage(image);
+    if (sized) {
+        image = image.scaled(size * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image.setDevicePixelRatio(dpr);
+    }
+    return QPixmap::fromImage(std::move(image));
 }
 
 QIcon LoadIcon(const QString& path) {
-    QImageReader reader(path);
+    QByteArray data;
+    if (!ReadRegularFile(path, kMaxFileBytes, data))
+        return QIcon();
     QIcon icon;
-    const int count = std::max(reader.imageCount(), 1);
-    for (int i = 0; i < count; ++i) {
-        if (count > 1 && !reader.jumpToImage(i))
-            break;
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
+    for (const QImage& frame : readFrames(std::move(data)))
+        icon.addPixmap(QPixmap::fromImage(frame));
     return icon;
 }

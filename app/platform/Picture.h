@@ -8,8 +8,9 @@
 #include <QString>
 
 // Loads a picture file; a metafile is rendered at its own size, or scaled to fit size when given.
-// Returns a null pixmap when the file is missing or cannot be read.
-QPixmap LoadPicture(const QString& path, const QSize& size = QSize());
+// The pixmap holds devicePixelRatio real pixels per logical one (pass the showing widget's ratio).
+// Returns a null pixmap when the file is missing, not a regular file, too large or cannot be read.
+QPixmap LoadPicture(const QString& path, const QSize& size = QSize(), qreal devicePixelRatio = 1);
 
 // Loads a window icon with every size the icon file holds. Returns a null icon when it cannot be read.
 QIcon LoadIcon(const QString& path);

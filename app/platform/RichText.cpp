@@ -1,7 +1,8 @@
 #include "platform/RichText.h"
 
+#include "platform/SafeFile.h"
+
 #include <QColor>
-#include <QFile>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -13,6 +14,10 @@ constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 constexpr int kMaxDepth = 200;
 constexpr int kMaxColors = 256;
 constexpr int kMaxFonts = 256;
+// What a file can make us build: far beyond our page or two, far below what would take long to show.
+constexpr int kMaxParagraphs = 2000;
+constexpr int kMaxRuns = 2000;
+constexpr int kMaxCharacters = 30000;
 
 // Windows-1252 characters 0x80-0x9F; the rest of the code page is the same as Latin-1.
 const char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -67,8 +72,8 @@ private:
     void parse() {
         const qsizetype n = data_.size();
         qsizetype i = 0;
-        int skipChars = 0; // fallback characters still to drop after \uN
-        while (i < n) {
+        int skipChars = 0;        // fallback characters still to drop after \uN
+        while (i < n && !full_) { // past a limit, what was read so far is shown
             const char c = data_[i];
             if (c != '\\' && c != '\r' && c != '\n')
                 ignorableGroup_ = false; // the optional-destination mark covers only the control word after it
@@ -150,7 +155,7 @@ private:
         const qsizetype start = i;
         while (i < n && isAsciiLetter(data_[i]) && i - start < 32)
             ++i;
-        const QByteArray word = data_.mid(start, i - start);
+        const QByteArrayView word(data_.constData() + start, i - start);
         bool hasParam = false;
         bool negative = false;
         long long param = 0;
@@ -180,7 +185,7 @@ private:
         return i;
     }
 
-    void apply(const QByteArray& word, bool hasParam, int param, int& skipChars) {
+    void apply(QByteArrayView word, bool hasParam, int param, int& skipChars) {
         const bool ignorable = ignorableGroup_;
         ignorableGroup_ = false;
         CharFormat& f = state_.format;
@@ -351,6 +356,12 @@ private:
             paragraph_ += ch;
         }
         paragraphHasText_ = true;
+        count(characters_, kMaxCharacters);
+    }
+
+    void count(int& counter, int limit) {
+        if (++counter >= limit)
+            full_ = true;
     }
 
     void addBreak() {
@@ -360,6 +371,7 @@ private:
             openParagraph();
         closeRun();
         paragraph_ += QStringLiteral("<br />");
+        count(characters_, kMaxCharacters);
     }
 
     void openParagraph() {
@@ -396,6 +408,7 @@ private:
                 content +=
                     QStringLiteral("<span style=\"font-size:%1pt;\">&nbsp;</span>").arg(state_.format.halfPoints / 2.0);
             body_ += open + content + QStringLiteral("</p>\n");
+            count(paragraphs_, kMaxParagraphs);
         }
         paragraphOpen_ = false;
         paragraph_.clear();
@@ -425,6 +438,7 @@ private:
         paragraph_ += QStringLiteral("<span style=\"") + style + QStringLiteral("\">");
         runOpen_ = true;
         runFormat_ = f;
+        count(runs_, kMaxRuns);
     }
 
     void closeRun() {
@@ -456,6 +470,9 @@ private:
     bool paragraphHasText_ = false;
     bool runOpen_ = false;
     CharFormat runFormat_;
+
+    int paragraphs_ = 0, runs_ = 0, characters_ = 0;
+    bool full_ = false;
 };
 } // namespace
 
@@ -466,10 +483,9 @@ QString RtfToHtml(const QByteArray& rtf) {
 bool LoadRtfFile(QTextEdit* box, const QString& path) {
     if (!box)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes)
+    QByteArray rtf;
+    if (!ReadRegularFile(path, kMaxFileBytes, rtf))
         return false;
-    const QByteArray rtf = file.readAll();
     // Like the rich-text box it stands in for, only a file in the format is accepted.
     if (!rtf.trimmed().startsWith("{\\rtf"))
         return false;

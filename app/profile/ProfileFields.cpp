@@ -1,5 +1,6 @@
 #include "profile/ProfileFields.h"
 
+#include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "shell/modGlobal.h"
@@ -135,9 +136,7 @@ void ProfileFields::txtBox_GotFocus(int index) {
     QFont font = lblData_[index]->font();
     font.setBold(true);
     lblData_[index]->setFont(font);
-    QPalette palette = lblData_[index]->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    lblData_[index]->setPalette(palette);
+    SetColours(lblData_[index], QColor(), QColor(0, 0, 255));
 }
 
 void ProfileFields::txtBox_LostFocus(int index) {
@@ -146,9 +145,7 @@ void ProfileFields::txtBox_LostFocus(int index) {
     QFont font = lblData_[index]->font();
     font.setBold(false);
     lblData_[index]->setFont(font);
-    QPalette palette = lblData_[index]->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    lblData_[index]->setPalette(palette);
+    SetColours(lblData_[index], QColor()); // the palette's text colour, readable on light and dark
 }
 
 void ProfileFields::txtBox_KeyPress(int index, int& keyAscii) {
@@ -229,9 +226,7 @@ QWidget* MakeProfileButtons(ProfileFields* fields, QWidget* parent, QPushButton*
         b->setObjectName(QString::fromLatin1(name));
         // Enter presses the button that has the focus, in a child window as in a dialog.
         b->setAutoDefault(true);
-        QPalette palette = b->palette();
-        palette.setColor(QPalette::Button, colour);
-        b->setPalette(palette);
+        SetColours(b, colour);
         b->setMinimumWidth(110);
         return b;
     };

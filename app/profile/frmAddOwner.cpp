@@ -1,5 +1,6 @@
 #include "profile/frmAddOwner.h"
 
+#include "platform/Look.h"
 #include "profile/ProfileFields.h"
 #include "shell/modGlobal.h"
 
@@ -23,9 +24,7 @@ frmAddOwner::frmAddOwner(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
 
     auto* note = new QLabel(QStringLiteral("This only needs to be done on first use"), border);
     note->setObjectName(QStringLiteral("lblNote"));
-    QPalette notePalette = note->palette();
-    notePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    note->setPalette(notePalette);
+    SetColours(note, QColor(), QColor(0, 0, 255));
     note->setAlignment(Qt::AlignCenter);
 
     auto* inner = new QVBoxLayout(border);

@@ -3,6 +3,7 @@
 #include "reports/dataReport.h"
 
 #include "platform/Format.h"
+#include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
@@ -53,11 +54,15 @@ public:
     }
 };
 
-QLabel* boxLabel(QWidget* parent, const QString& text, const QString& style) {
+QLabel* boxLabel(QWidget* parent, const QString& text, const QColor& background, const QColor& colour, bool bold) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setFrameShape(QFrame::Box);
-    label->setStyleSheet(style);
+    label->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #808080; }"));
+    SetColours(label, background, colour);
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
     label->setMinimumHeight(22);
     return label;
 }
@@ -65,11 +70,10 @@ QLabel* boxLabel(QWidget* parent, const QString& text, const QString& style) {
 QPushButton* colouredButton(QWidget* parent, const QString& name, const QString& text, const QString& colour) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black; border: 1px solid #707070;"
-                                         " padding: 5px 18px; }"
-                                         "QPushButton:focus { border: 2px solid #303030; }"
-                                         "QPushButton:pressed { background-color: #d0d0d0; }")
-                              .arg(colour));
+    // The frame and padding only; the colours come from the palette, set with the text's colour.
+    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #707070; padding: 5px 18px; }"
+                                         "QPushButton:focus { border: 2px solid #303030; }"));
+    SetColours(button, QColor(colour));
     return button;
 }
 
@@ -113,12 +117,7 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     header->setStretchLastSection(false);
     lvTrip_->setMinimumSize(pixels(6200) + kListChrome, 220);
 
-    const QString captionStyle =
-        QStringLiteral("QLabel { background-color: white; color: black; border: 1px solid #808080; }");
     const QColor tip = QGuiApplication::palette().color(QPalette::ToolTipBase);
-    const QString valueStyle =
-        QStringLiteral("QLabel { background-color: %1; color: blue; font-weight: bold; border: 1px solid #808080; }")
-            .arg(tip.name());
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 10, 10, 10);
@@ -130,8 +129,8 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     grid->setRowMinimumHeight(3, 8);
     const QString captions[] = {tr("Trip ID"), tr("Destination"), tr("Date")};
     for (int i = 0; i < 3; ++i) {
-        grid->addWidget(boxLabel(this, captions[i], captionStyle), 4, i);
-        lblData_[i] = boxLabel(this, QString(), valueStyle);
+        grid->addWidget(boxLabel(this, captions[i], Qt::white, Qt::black, false), 4, i);
+        lblData_[i] = boxLabel(this, QString(), tip, Qt::blue, true);
         lblData_[i]->setObjectName(QStringLiteral("lblData_%1").arg(i));
         grid->addWidget(lblData_[i], 5, i);
     }

@@ -81,7 +81,8 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 void frmSplash::Form_Load() {
     Screen::setMousePointer(vbHourglass);
     lblVersion_->setText(QStringLiteral("%1.%2").arg(App::Major()).arg(App::Minor()));
-    const QPixmap picture = LoadPicture(App::Path() + QStringLiteral("/images/trip.wmf"), QSize(160, 120));
+    const QPixmap picture =
+        LoadPicture(App::Path() + QStringLiteral("/images/trip.wmf"), QSize(160, 120), devicePixelRatioF());
     if (!picture.isNull())
         Image1_->setPixmap(picture);
     proBar_->setVisible(true);

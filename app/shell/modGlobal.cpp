@@ -10,10 +10,12 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -209,6 +211,12 @@ void ShowChild(QWidget* frm) {
             sub->setWidget(frm);
             area->addSubWindow(sub);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            if (sub->windowIcon().isNull()) {
+                // Without our icon the frame would show the toolkit's logo; a clear icon shows none.
+                QPixmap clear(16, 16);
+                clear.fill(Qt::transparent);
+                sub->setWindowIcon(QIcon(clear));
+            }
             if (fixedSize) // a fixed single border: no maximise button, no resizing
                 sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -1,5 +1,6 @@
 #include "trips/TripForm.h"
 
+#include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
@@ -49,11 +50,8 @@ QLabel* captionLabel(const QString& text, const QString& name, QWidget* parent) 
     label->setObjectName(name);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
-    label->setPalette(palette);
+    const QPalette& palette = label->palette();
+    SetColours(label, palette.color(QPalette::ToolTipBase), palette.color(QPalette::ToolTipText));
     return label;
 }
 
@@ -71,7 +69,7 @@ QPushButton* button(const QString& text, const QString& name, const char* colour
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
-    b->setStyleSheet(QStringLiteral("QPushButton#%1 { background-color: %2; }").arg(name, QLatin1String(colour)));
+    SetColours(b, QColor(QLatin1String(colour)));
     return b;
 }
 
@@ -219,7 +217,7 @@ void TripForm::LoadPictures(const QString& first, const QString& second) {
     const QString folder = App::Path() + QStringLiteral("/images/");
     const QString files[2] = {first, second};
     for (std::size_t i = 0; i < 2; ++i) {
-        const QPixmap picture = LoadPicture(folder + files[i], QSize(150, 150));
+        const QPixmap picture = LoadPicture(folder + files[i], QSize(150, 150), imgBox[i]->devicePixelRatioF());
         if (!picture.isNull())
             imgBox[i]->setPixmap(picture);
     }

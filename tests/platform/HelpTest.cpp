@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,6 +78,15 @@ TEST(HelpFile, EveryLinkLeadsToATopic) {
         }
     }
     EXPECT_GT(links, 20);
+}
+
+TEST(HelpFile, KeyboardTopicTellsWhatEnterAndEscDo) {
+    const HelpFile help = ourHelp();
+    const auto keyboard =
+        std::find_if(help.topics.begin(), help.topics.end(), [](const HelpTopic& t) { return t.title == "Keyboard"; });
+    ASSERT_NE(keyboard, help.topics.end());
+    EXPECT_TRUE(keyboard->plainText.contains("Enter loads the current trip"));
+    EXPECT_TRUE(keyboard->plainText.contains("In this help window, Esc closes it."));
 }
 
 TEST(HelpFile, MarkupBecomesHtmlAndTextIsEscaped) {
@@ -153,6 +163,20 @@ TEST(HelpWindow, OpensAboveAModalWindowThatWouldBlockIt) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return owner.findChildren<QWidget*>("frmHelp", Qt::FindDirectChildrenOnly).isEmpty(); }, 5000));
     modal.hide();
+}
+
+TEST(HelpWindow, EscapeClosesItWhereverTheFocusIs) {
+    CloseHelpWindow closer;
+    for (const char* focus : {"txtFind", "lstTopics", "txtTopic"}) {
+        ASSERT_TRUE(ShowHelpContents(kHelp));
+        QPointer<QWidget> window = HelpContentsWindow();
+        QWidget* target = window->findChild<QWidget*>(focus);
+        ASSERT_NE(target, nullptr);
+        window->activateWindow();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000)) << focus;
+    }
 }
 
 TEST(HelpWindow, FindBoxNarrowsTheTopics) {

@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -131,6 +132,17 @@ TEST(Metafile, RendersAtItsOwnSizeOrFitsTheSizeAsked) {
     EXPECT_EQ(LoadPicture(kImages + "trip.wmf").size(), QSize(220, 170));
     EXPECT_EQ(LoadPicture(kImages + "hwy.wmf").size(), QSize(240, 180));
     EXPECT_EQ(LoadPicture(kImages + "hwy.wmf", QSize(120, 120)).size(), QSize(120, 90));
+    // On a 2x screen a metafile is drawn with twice the pixels, not scaled up.
+    for (const QSize& asked : {QSize(), QSize(120, 120)}) {
+        const QPixmap sharp = LoadPicture(kImages + "hwy.wmf", asked, 2);
+        const QSize logical = asked.isValid() ? QSize(120, 90) : QSize(240, 180);
+        EXPECT_EQ(sharp.devicePixelRatio(), 2);
+        EXPECT_EQ(sharp.size(), logical * 2);
+        EXPECT_EQ(sharp.deviceIndependentSize().toSize(), logical);
+        EXPECT_TRUE(near(sharp.toImage().pixel(sharp.width() / 24, 170 * sharp.height() / 180), QColor(60, 128, 52)))
+            << "the field, drawn at the larger size";
+    }
+    EXPECT_EQ(LoadPicture(kImages + "trip_01.jpg", QSize(512, 512), 2).size(), QSize(1024, 768));
     // The placeable header's units per inch decide the size on a 96 dpi screen.
     EXPECT_EQ(RenderMetafile(WmfBuilder().placeable(1440, 720, 1440).bytes()).size(), QSize(96, 48));
     // A frame written right to left is the same frame.
@@ -307,6 +319,12 @@ TEST(Picture, RasterFilesAndIconsLoad) {
     const QList<QSize> sizes = icon.availableSizes();
     for (int s : {16, 32, 48})
         EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
+    // A progressive JPEG, drawn in a handful of passes, loads as well.
+    QTemporaryDir dir;
+    QImageWriter writer(dir.path() + "/progressive.jpg", "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(LoadPicture(kImages + "trip_01.jpg").toImage()));
+    EXPECT_EQ(LoadPicture(dir.path() + "/progressive.jpg").size(), QSize(1024, 768));
     // The globe is round: its corners are transparent, its middle is not.
     const QImage globe = icon.pixmap(QSize(32, 32)).toImage();
     EXPECT_EQ(qAlpha(globe.pixel(0, 0)), 0);

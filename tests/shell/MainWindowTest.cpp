@@ -39,6 +39,28 @@ TEST_F(MainWindowTest, MissingIconAndBackdropLeaveTheLoadGoingOn) {
     Screen::setMousePointer(vbDefault);
 }
 
+TEST_F(MainWindowTest, WithoutTheIconChildWindowsShowNoStandInIcon) {
+    QFile::remove(folder.path() + "/images/earth.ico");
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    script.allowUnscripted();
+    w.mnuFileAddTrip_Click();
+    w.mnuUtilsEditUserProfile_Click();
+    ASSERT_EQ(w.mdiArea()->subWindowList().size(), 2);
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        // The toolkit's own stand-in is its green logo at the left of the title bar.
+        const QImage bar = sub->grab(QRect(0, 0, 40, 30)).toImage();
+        int green = 0;
+        for (int y = 0; y < bar.height(); ++y)
+            for (int x = 0; x < bar.width(); ++x) {
+                const QColor c = bar.pixelColor(x, y);
+                green += c.green() > c.red() + 60 && c.green() > c.blue() + 60;
+            }
+        EXPECT_EQ(green, 0) << sub->widget()->objectName().toStdString();
+    }
+}
+
 TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) {
     // "-" stands for a separator line.
     const QList<QPair<QString, QStringList>> expected = {

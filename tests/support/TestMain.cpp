@@ -1,4 +1,5 @@
 // Test entry point for the GUI tests: one QApplication for the whole run, offscreen.
+#include "platform/Look.h"
 #include "support/MsgBoxScript.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    InstallLayoutFonts(); // as the program does
     InstallUnscriptedFailure();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

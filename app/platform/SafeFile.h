@@ -1,0 +1,10 @@
+#pragma once
+// Reading the files the program ships in its application folder (pictures, texts, help) whole.
+
+#include <QByteArray>
+#include <QString>
+
+// Reads path whole when it is a regular file (after following links) of at most maxBytes. Devices, pipes,
+// sockets, folders and larger files count as missing: false, data empty. Never blocks in open and never
+// reads more than maxBytes, whatever the file claims its size is.
+bool ReadRegularFile(const QString& path, qint64 maxBytes, QByteArray& data);
