@@ -56,3 +56,11 @@ else()
   file(CREATE_LINK "${target}" "${launcher}" SYMBOLIC)
   message(STATUS "Installing: ${launcher} -> ${target}")
 endif()
+
+# The help names the application folder by its usual place; an install elsewhere names its own.
+set(help "${stage}${app}/help/wendlo.hlp")
+if(EXISTS "${help}" AND NOT app STREQUAL "$ENV{HOME}/.local/share/odomark")
+  file(READ "${help}" text)
+  string(REPLACE "**~/.local/share/odomark**" "**${app}**" text "${text}")
+  file(WRITE "${help}" "${text}")
+endif()

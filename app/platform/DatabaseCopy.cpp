@@ -84,8 +84,7 @@ std::string BackupName(const Date& day) {
     return name;
 }
 
-BackupResult TakeDailyBackup(const std::string& database, const std::string& backupsDir, const Date& today,
-                             int keep) {
+BackupResult TakeDailyBackup(const std::string& database, const std::string& backupsDir, const Date& today, int keep) {
     BackupResult result;
     const std::string name = BackupName(today);
     result.path = backupsDir + "/" + name;

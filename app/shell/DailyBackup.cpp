@@ -15,7 +15,8 @@ bool BackupDatabase(const QDate& today) {
     if (result.kind != dbcopy::BackupResult::Failed)
         return true;
     // Error 75, "Path/File access error": the backup is a file copy that could not be made.
-    AppendProgramErrorLog(75, QStringLiteral("The daily backup failed: ") + QString::fromLocal8Bit(result.error.c_str()),
+    AppendProgramErrorLog(75,
+                          QStringLiteral("The daily backup failed: ") + QString::fromLocal8Bit(result.error.c_str()),
                           QStringLiteral("Daily Backup Procedure"));
     return false;
 }

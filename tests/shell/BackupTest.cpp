@@ -1,6 +1,7 @@
 // The day's backup at start-up: taken once the database is found, and a failing one only logged.
 #include "ShellFixture.h"
 
+#include "platform/DatabaseCopy.h"
 #include "shell/DailyBackup.h"
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
@@ -32,7 +33,7 @@ TEST_F(BackupTest, StartUpTakesTheDaysBackupOfTheFoundDatabase) {
     const QString backup =
         folder.path() + QDate::currentDate().toString(QStringLiteral("'/miles/backups/miles-'yyyy-MM-dd'.mil'"));
     ASSERT_TRUE(QFile::exists(backup));
-    EXPECT_EQ(contents(backup), contents(folder.databasePath()));
+    EXPECT_EQ(dbcopy::CountRows(QFile::encodeName(backup).toStdString()), 2) << "the trip and the profile";
     EXPECT_FALSE(QFile::exists(folder.errorLogPath()));
     EXPECT_EQ(script.count(), 0);
 }
