@@ -70,6 +70,11 @@ bool isBackupName(const std::string& name) {
     return std::regex_match(name, pattern);
 }
 
+bool isPartName(const std::string& name) {
+    static const std::regex pattern(R"(miles-\d{4}-\d{2}-\d{2}\.mil\.part)");
+    return std::regex_match(name, pattern);
+}
+
 void removeQuietly(const std::string& path) {
     std::error_code ec;
     fs::remove(path, ec);
@@ -100,6 +105,7 @@ BackupResult TakeDailyBackup(const std::string& database, const std::string& bac
     }
     // Written under a temporary name, so a copy cut short never passes for the day's backup.
     const std::string part = result.path + ".part";
+    removeQuietly(part); // left by a start that ended during its copy
     result.error = copyDatabase(database, part);
     if (result.error.empty()) {
         fs::rename(part, result.path, ec);
@@ -117,6 +123,8 @@ BackupResult TakeDailyBackup(const std::string& database, const std::string& bac
         const std::string file = it->path().filename().string();
         if (file != name && isBackupName(file) && it->is_regular_file())
             dated.push_back(file);
+        else if (isPartName(file) && file != name + ".part")
+            removeQuietly(it->path().string()); // an earlier day's copy that never finished
     }
     std::sort(dated.begin(), dated.end()); // the names sort by date
     const size_t others = keep > 0 ? size_t(keep - 1) : 0;

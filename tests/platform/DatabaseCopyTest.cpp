@@ -89,7 +89,7 @@ TEST(DailyBackup, OncePerDayKeepsTheFourteenMostRecentAndOnlyItsOwnFiles) {
     makeLog(db, 3);
     QDir().mkpath(dir);
     // Files the user put there are not the rotation's to remove.
-    for (const char* other : {"notes.txt", "miles-copy.mil", "miles-2000-01-01.mil.keep"})
+    for (const char* other : {"notes.txt", "miles-copy.mil", "miles-2000-01-01.mil.keep", "miles-2026-12-19.mil.part"})
         QFile(dir + "/" + other).open(QIODevice::WriteOnly);
 
     const QDate first(2026, 12, 20);
@@ -97,6 +97,7 @@ TEST(DailyBackup, OncePerDayKeepsTheFourteenMostRecentAndOnlyItsOwnFiles) {
     ASSERT_EQ(r.kind, dbcopy::BackupResult::Taken) << r.error;
     EXPECT_EQ(r.path, s(dir + "/miles-2026-12-20.mil"));
     EXPECT_EQ(rows(dir + "/miles-2026-12-20.mil"), rows(db));
+    EXPECT_FALSE(QFile::exists(dir + "/miles-2026-12-19.mil.part")) << "a copy cut short on an earlier day";
 
     // The day's second start leaves the morning's backup as it was, though the trips have changed since.
     const QByteArray morning = sha256(dir + "/miles-2026-12-20.mil");
