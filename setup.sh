@@ -1,8 +1,17 @@
-# Shared set-up of run.sh and test.sh: Debian packages, configure, build, install.
-# Sourced, not run: expects BUILD_DIR and CMAKE_ARGS.
+# Shared set-up of run.sh and test.sh: Debian packages, configure, build.
+# Sourced, not run: expects BUILD_DIR and CMAKE_ARGS; PROGRAM_ONLY=1 leaves out what only the tests need.
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           fonts-liberation fonts-comic-neue fonts-dejavu-core fontconfig poppler-utils)
+# Needed by the tests and benchmarks alone (the last two check the desktop entry and AppStream file).
+TEST_PACKAGES=(libgtest-dev libgmock-dev sqlite3 poppler-utils desktop-file-utils appstream)
+if [ "${PROGRAM_ONLY:-0}" = 1 ]; then
+  kept=()
+  for p in "${PACKAGES[@]}"; do [[ " ${TEST_PACKAGES[*]} " == *" $p "* ]] || kept+=("$p"); done
+  PACKAGES=("${kept[@]}")
+else
+  for p in "${TEST_PACKAGES[@]}"; do [[ " ${PACKAGES[*]} " == *" $p "* ]] || PACKAGES+=("$p"); done
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -18,4 +27,3 @@ fi
 JOBS=$(nproc 2>/dev/null || echo 2)
 cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${CMAKE_ARGS[@]}"
 cmake --build "$BUILD_DIR" -j "$JOBS"
-cmake --install "$BUILD_DIR" >/dev/null

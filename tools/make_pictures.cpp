@@ -1,12 +1,15 @@
-// Paints the program's raster pictures: resources/images/earth.ico (a globe in 16, 32 and 48 pixels)
-// and resources/images/trip_01.jpg (a 1024x768 country road, the main window's backdrop).
+// Paints the program's pictures: resources/images/earth.ico (a globe in 16 to 256 pixels),
+// resources/images/trip_01.jpg (a 1024x768 country road, the main window's backdrop), and the same globe
+// as the desktop icon: resources/icons/hicolor/NxN/apps/odomark.png from 16 to 256 pixels and
+// resources/icons/hicolor/scalable/apps/odomark.svg.
 //
 // Build and run from the repository root (the files are committed; the build does not run this):
 //   g++ -std=c++17 -fPIC tools/make_pictures.cpp -o /tmp/make_pictures $(pkg-config --cflags --libs Qt6Gui)
-//   QT_QPA_PLATFORM=offscreen /tmp/make_pictures resources/images
+//   QT_QPA_PLATFORM=offscreen /tmp/make_pictures resources/images resources/icons
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -23,6 +26,44 @@
 namespace {
 
 // ---- The globe icon ----
+
+// Land masses on a unit square, shared by the raster painter and the scalable drawing.
+using Outline = std::vector<QPointF>;
+const std::vector<Outline>& landMasses() {
+    static const std::vector<Outline> lands{
+        // The Americas
+        {{0.12, 0.18},
+         {0.30, 0.10},
+         {0.42, 0.16},
+         {0.40, 0.30},
+         {0.30, 0.40},
+         {0.34, 0.48},
+         {0.44, 0.55},
+         {0.46, 0.68},
+         {0.38, 0.86},
+         {0.32, 0.90},
+         {0.30, 0.74},
+         {0.24, 0.60},
+         {0.20, 0.46},
+         {0.10, 0.36}},
+        // Europe and Africa
+        {{0.56, 0.14},
+         {0.70, 0.10},
+         {0.78, 0.20},
+         {0.70, 0.30},
+         {0.80, 0.40},
+         {0.84, 0.52},
+         {0.78, 0.70},
+         {0.70, 0.80},
+         {0.64, 0.66},
+         {0.58, 0.50},
+         {0.52, 0.40},
+         {0.58, 0.30}},
+        // Australia
+        {{0.86, 0.68}, {0.96, 0.66}, {0.98, 0.76}, {0.90, 0.80}},
+    };
+    return lands;
+}
 
 QImage paintGlobe(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -44,55 +85,18 @@ QImage paintGlobe(int size) {
     clip.addEllipse(ball);
     p.setClipPath(clip);
 
-    // Land masses on a unit square, scaled to the icon.
-    auto shape = [&](std::initializer_list<QPointF> pts) {
-        QPainterPath path;
-        bool first = true;
-        for (const QPointF& pt : pts) {
-            const QPointF scaled(pt.x() * s, pt.y() * s);
-            if (first)
-                path.moveTo(scaled);
-            else
-                path.lineTo(scaled);
-            first = false;
-        }
-        path.closeSubpath();
-        return path;
-    };
     QLinearGradient land(0, 0, s, s);
     land.setColorAt(0, QColor(120, 200, 90));
     land.setColorAt(1, QColor(40, 120, 40));
     p.setBrush(land);
-    // The Americas
-    p.drawPath(shape({{0.12, 0.18},
-                      {0.30, 0.10},
-                      {0.42, 0.16},
-                      {0.40, 0.30},
-                      {0.30, 0.40},
-                      {0.34, 0.48},
-                      {0.44, 0.55},
-                      {0.46, 0.68},
-                      {0.38, 0.86},
-                      {0.32, 0.90},
-                      {0.30, 0.74},
-                      {0.24, 0.60},
-                      {0.20, 0.46},
-                      {0.10, 0.36}}));
-    // Europe and Africa
-    p.drawPath(shape({{0.56, 0.14},
-                      {0.70, 0.10},
-                      {0.78, 0.20},
-                      {0.70, 0.30},
-                      {0.80, 0.40},
-                      {0.84, 0.52},
-                      {0.78, 0.70},
-                      {0.70, 0.80},
-                      {0.64, 0.66},
-                      {0.58, 0.50},
-                      {0.52, 0.40},
-                      {0.58, 0.30}}));
-    // Australia
-    p.drawPath(shape({{0.86, 0.68}, {0.96, 0.66}, {0.98, 0.76}, {0.90, 0.80}}));
+    for (const Outline& outline : landMasses()) {
+        QPainterPath path;
+        path.moveTo(outline.front() * s);
+        for (size_t i = 1; i < outline.size(); ++i)
+            path.lineTo(outline[i] * s);
+        path.closeSubpath();
+        p.drawPath(path);
+    }
 
     // Meridians and parallels where there are pixels enough for them.
     if (size >= 32) {
@@ -117,6 +121,64 @@ QImage paintGlobe(int size) {
     p.drawEllipse(ball.adjusted(0.5, 0.5, -0.5, -0.5));
     p.end();
     return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// The same globe as a scalable drawing, on a 256-unit canvas with the 256-pixel picture's proportions.
+QByteArray svgGlobe() {
+    const qreal s = 256;
+    QByteArray svg;
+    const auto num = [](qreal v) { return QByteArray::number(v, 'f', 2); };
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n"
+           "  <defs>\n"
+           "    <radialGradient id=\"sea\" gradientUnits=\"userSpaceOnUse\" cx=\"" +
+           num(s * 0.35) + "\" cy=\"" + num(s * 0.3) + "\" r=\"" + num(s * 0.75) +
+           "\">\n"
+           "      <stop offset=\"0\" stop-color=\"#6eb4ff\"/>\n"
+           "      <stop offset=\"0.6\" stop-color=\"#1e64c8\"/>\n"
+           "      <stop offset=\"1\" stop-color=\"#0a3278\"/>\n"
+           "    </radialGradient>\n"
+           "    <linearGradient id=\"land\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"0\" x2=\"256\" y2=\"256\">\n"
+           "      <stop offset=\"0\" stop-color=\"#78c85a\"/>\n"
+           "      <stop offset=\"1\" stop-color=\"#287828\"/>\n"
+           "    </linearGradient>\n"
+           "    <radialGradient id=\"shine\" gradientUnits=\"userSpaceOnUse\" cx=\"" +
+           num(s * 0.32) + "\" cy=\"" + num(s * 0.28) + "\" r=\"" + num(s * 0.4) +
+           "\">\n"
+           "      <stop offset=\"0\" stop-color=\"#ffffff\" stop-opacity=\"0.47\"/>\n"
+           "      <stop offset=\"1\" stop-color=\"#ffffff\" stop-opacity=\"0\"/>\n"
+           "    </radialGradient>\n"
+           "    <clipPath id=\"ball\"><circle cx=\"128\" cy=\"128\" r=\"127.5\"/></clipPath>\n"
+           "  </defs>\n"
+           "  <circle cx=\"128\" cy=\"128\" r=\"127.5\" fill=\"url(#sea)\"/>\n"
+           "  <g clip-path=\"url(#ball)\">\n";
+    for (const Outline& outline : landMasses()) {
+        svg += "    <path fill=\"url(#land)\" d=\"M";
+        for (size_t i = 0; i < outline.size(); ++i)
+            svg += (i ? " L" : "") + num(outline[i].x() * s) + " " + num(outline[i].y() * s);
+        svg += " Z\"/>\n";
+    }
+    svg += "    <g fill=\"none\" stroke=\"#ffffff\" stroke-opacity=\"0.27\" stroke-width=\"" + num(s / 48.0) +
+           "\">\n"
+           "      <path d=\"M0 64 H256 M0 128 H256 M0 192 H256 M128 0 V256\"/>\n"
+           "      <ellipse cx=\"128\" cy=\"128\" rx=\"64\" ry=\"127.5\"/>\n"
+           "    </g>\n"
+           "  </g>\n"
+           "  <circle cx=\"128\" cy=\"128\" r=\"127.5\" fill=\"url(#shine)\"/>\n"
+           "  <circle cx=\"128\" cy=\"128\" r=\"" +
+           num(127.5 - 0.5 - s / 64.0) + "\" fill=\"none\" stroke=\"#0a285a\" stroke-width=\"" + num(s / 32.0) +
+           "\"/>\n"
+           "</svg>\n";
+    return svg;
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
 }
 
 void put16(QByteArray& out, quint16 v) {
@@ -369,18 +431,30 @@ QImage paintBackdrop() {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("resources/images");
+    const QString icons = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("resources/icons");
     QDir().mkpath(out);
 
-    QFile ico(out + QStringLiteral("/earth.ico"));
-    if (!ico.open(QIODevice::WriteOnly) || ico.write(icoFile({paintGlobe(16), paintGlobe(32), paintGlobe(48)})) < 0) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(ico.fileName()));
+    std::vector<QImage> sizes;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        sizes.push_back(paintGlobe(size));
+    if (!writeFile(out + QStringLiteral("/earth.ico"), icoFile(sizes)))
         return 1;
-    }
-    ico.close();
     if (!paintBackdrop().save(out + QStringLiteral("/trip_01.jpg"), "JPEG", 88)) {
         std::fprintf(stderr, "cannot write the backdrop\n");
         return 1;
     }
-    std::printf("wrote %s/earth.ico and %s/trip_01.jpg\n", qPrintable(out), qPrintable(out));
+    // The desktop's icon theme: every size a desktop asks for, and the drawing for any other.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = icons + QStringLiteral("/hicolor/%1x%1/apps/odomark.png").arg(size);
+        QDir().mkpath(QFileInfo(file).path());
+        if (!paintGlobe(size).save(file, "PNG", 0)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    if (!writeFile(icons + QStringLiteral("/hicolor/scalable/apps/odomark.svg"), svgGlobe()))
+        return 1;
+    std::printf("wrote %s/earth.ico, %s/trip_01.jpg and the icons in %s/hicolor\n", qPrintable(out), qPrintable(out),
+                qPrintable(icons));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TripLoader.h"
 #include "profile/frmAddOwner.h"
+#include "shell/DailyBackup.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 #include "shell/modGlobal.h"
@@ -162,6 +163,7 @@ bool StartUp() {
     RegisterLibrary();
 
     if (CheckDatabase()) {
+        BackupDatabase(); // a failed backup is logged and never stops the start-up
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))

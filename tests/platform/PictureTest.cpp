@@ -314,10 +314,10 @@ TEST(Metafile, CostlyDrawingIsCutShort) {
 TEST(Picture, RasterFilesAndIconsLoad) {
     EXPECT_EQ(LoadPicture(kImages + "trip_01.jpg").size(), QSize(1024, 768));
     EXPECT_EQ(LoadPicture(kImages + "trip_01.jpg", QSize(512, 512)).size(), QSize(512, 384));
-    EXPECT_EQ(LoadPicture(kImages + "earth.ico").size(), QSize(48, 48)) << "the largest size of the icon";
+    EXPECT_EQ(LoadPicture(kImages + "earth.ico").size(), QSize(256, 256)) << "the largest size of the icon";
     const QIcon icon = LoadIcon(kImages + "earth.ico");
     const QList<QSize> sizes = icon.availableSizes();
-    for (int s : {16, 32, 48})
+    for (int s : {16, 32, 48, 64, 128, 256})
         EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
     // A progressive JPEG, drawn in a handful of passes, loads as well.
     QTemporaryDir dir;

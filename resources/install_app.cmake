@@ -1,0 +1,66 @@
+# Part of the install step (cmake --install): the database, the desktop entry and the launcher.
+# Folders are relative to the install prefix unless absolute; DESTDIR stages them for packagers.
+
+function(odomark_absolute out dir)
+  if(IS_ABSOLUTE "${dir}")
+    set(${out} "${dir}" PARENT_SCOPE)
+  else()
+    set(${out} "${CMAKE_INSTALL_PREFIX}/${dir}" PARENT_SCOPE)
+  endif()
+endfunction()
+odomark_absolute(app "${ODOMARK_APP_DIR}")
+odomark_absolute(bin "${ODOMARK_BIN_DIR}")
+odomark_absolute(data "${ODOMARK_DATA_DIR}")
+set(stage "$ENV{DESTDIR}")
+
+# The database is created only when it is absent: reinstalling never touches a user's trips.
+set(db "${stage}${app}/miles/miles.mil")
+if(NOT EXISTS "${db}")
+  file(MAKE_DIRECTORY "${stage}${app}/miles")
+  execute_process(COMMAND "${ODOMARK_MKDB}" "${ODOMARK_SCHEMA}" "${db}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "Could not create ${db}")
+  endif()
+  message(STATUS "Created: ${db}")
+else()
+  message(STATUS "Kept: ${db}")
+endif()
+
+# The desktop entry starts the installed program. Exec quoting: a path with anything but plain characters
+# goes in double quotes with ", `, $ and \ escaped, then \ once more as in every string value; % doubles.
+set(program "${app}/odomark")
+set(exec "${program}")
+if(exec MATCHES "[^A-Za-z0-9/._+-]")
+  string(REPLACE "\\" "\\\\" exec "${exec}")
+  string(REPLACE "\"" "\\\"" exec "${exec}")
+  string(REPLACE "`" "\\`" exec "${exec}")
+  string(REPLACE "$" "\\$" exec "${exec}")
+  set(exec "\"${exec}\"")
+  string(REPLACE "\\" "\\\\" exec "${exec}")
+endif()
+string(REPLACE "%" "%%" exec "${exec}")
+file(READ "${ODOMARK_DESKTOP_IN}" entry)
+string(REPLACE "@ODOMARK_EXEC@" "${exec}" entry "${entry}")
+set(desktop "${stage}${data}/applications/odomark.desktop")
+message(STATUS "Installing: ${desktop}")
+file(WRITE "${desktop}" "${entry}")
+
+# The launcher on the user's PATH: a relative link, so a staged install links the same way.
+set(launcher "${stage}${bin}/odomark")
+if(EXISTS "${launcher}" AND NOT IS_SYMLINK "${launcher}")
+  message(WARNING "${launcher} is not a link made by this install; left as it is")
+else()
+  file(MAKE_DIRECTORY "${stage}${bin}")
+  file(RELATIVE_PATH target "${bin}" "${program}")
+  file(REMOVE "${launcher}")
+  file(CREATE_LINK "${target}" "${launcher}" SYMBOLIC)
+  message(STATUS "Installing: ${launcher} -> ${target}")
+endif()
+
+# The help names the application folder by its usual place; an install elsewhere names its own.
+set(help "${stage}${app}/help/wendlo.hlp")
+if(EXISTS "${help}" AND NOT app STREQUAL "$ENV{HOME}/.local/share/odomark")
+  file(READ "${help}" text)
+  string(REPLACE "**~/.local/share/odomark**" "**${app}**" text "${text}")
+  file(WRITE "${help}" "${text}")
+endif()

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The user's installation as run.sh lays it out, in a temporary HOME and XDG_DATA_HOME: the files and the
+# desktop entry, a start through the launcher, reinstalls that keep the user's files byte for byte (also from
+# a fresh build folder), the move from the older place in the build folder, and the uninstall.
+# usage: install_for_the_user.sh BUILD_DIR SOURCE_DIR WORK_DIR
+set -euo pipefail
+BUILD=$1 SRC=$2 WORK=$3
+rm -rf "$WORK"
+mkdir -p "$WORK"
+# Never the real user's folders: everything the install or the program touches lies below WORK.
+export HOME="$WORK/home" XDG_DATA_HOME="$WORK/home/.local/share" TMPDIR="$WORK/tmp" XDG_RUNTIME_DIR="$WORK/run"
+mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset ODOMARK_HOME
+APP="$XDG_DATA_HOME/odomark"
+DB="$APP/miles/miles.mil"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+sha() { sha256sum "$1" | cut -d' ' -f1; }
+install_from() { cmake --install "$1" --prefix "$HOME/.local" >"$WORK/install.log" || fail "install from $1"; }
+
+install_from "$BUILD"
+for f in libwendlo.so images/earth.ico help/wendlo.hlp text/About.rtf miles/miles.mil; do
+  [ -f "$APP/$f" ] || fail "$APP/$f not installed"
+done
+for size in 16 22 24 32 48 64 128 256; do
+  [ -f "$XDG_DATA_HOME/icons/hicolor/${size}x${size}/apps/odomark.png" ] || fail "no ${size}px icon"
+done
+[ -f "$XDG_DATA_HOME/icons/hicolor/scalable/apps/odomark.svg" ] || fail "no scalable icon"
+ENTRY="$XDG_DATA_HOME/applications/odomark.desktop"
+grep -qxF "Exec=$APP/odomark" "$ENTRY" || fail "the desktop entry does not start $APP/odomark: $(grep Exec "$ENTRY")"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$ENTRY" || fail "desktop-file-validate"; fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$XDG_DATA_HOME/metainfo/odomark.metainfo.xml" >"$WORK/appstream.log" ||
+    { cat "$WORK/appstream.log"; fail "appstreamcli validate"; }
+fi
+LAUNCHER="$HOME/.local/bin/odomark"
+[ -L "$LAUNCHER" ] || fail "no launcher link"
+
+# Started through the launcher from elsewhere, the program finds its folder: the day's backup appears there.
+if [ -x "$APP/odomark" ] && command -v sqlite3 >/dev/null; then
+  [ "$(readlink -f "$LAUNCHER")" = "$(readlink -f "$APP/odomark")" ] || fail "the launcher points elsewhere"
+  sqlite3 "$DB" "INSERT INTO tblOwner (OwnerID, FName, LName, FullName) VALUES ('AS1', 'Anne', 'Smith', 'Anne Smith');"
+  (cd "$WORK" && QT_QPA_PLATFORM=offscreen exec "$LAUNCHER" >"$WORK/program.log" 2>&1) &
+  pid=$!
+  backup="$APP/miles/backups/miles-$(date +%Y-%m-%d).mil"
+  for _ in $(seq 100); do [ -f "$backup" ] && break; sleep 0.2; done
+  sleep 1 # the library's start; a folder it cannot find would be logged by now
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  [ -f "$backup" ] || { cat "$WORK/program.log"; fail "no backup after a start through the launcher"; }
+  [ ! -e "$APP/error.log" ] || { cat "$APP/error.log"; fail "the start logged a failure"; }
+fi
+
+# The user's files survive a reinstall byte for byte.
+mkdir -p "$APP/miles/backups"
+if command -v sqlite3 >/dev/null; then
+  sqlite3 "$DB" "INSERT INTO tblMain (TripID, Destination, Miles) VALUES ('T-1', 'Springfield', 42);"
+else
+  printf 'the user'"'"'s trips' >"$DB"
+fi
+printf 'an earlier failure\r\n' >"$APP/error.log"
+printf 'a backup' >"$APP/miles/backups/miles-2026-01-01.mil"
+keep=("$DB" "$APP/error.log" "$APP/miles/backups/miles-2026-01-01.mil")
+before=$(for f in "${keep[@]}"; do sha "$f"; done)
+install_from "$BUILD"
+[ "$(for f in "${keep[@]}"; do sha "$f"; done)" = "$before" ] || fail "a reinstall changed the user's files"
+
+# A build folder made afresh (the old one deleted) installs over the same place and keeps them too.
+FRESH="$WORK/fresh-build"
+cmake -S "$SRC" -B "$FRESH" -DODOMARK_BUILD_APP=OFF -DODOMARK_BUILD_TESTS=OFF >"$WORK/fresh.log" || fail "configure"
+cmake --build "$FRESH" --target odomark_mkdb wendlo >>"$WORK/fresh.log" || fail "build"
+install_from "$FRESH"
+rm -rf "$FRESH"
+[ "$(for f in "${keep[@]}"; do sha "$f"; done)" = "$before" ] || fail "an install from a fresh build changed the user's files"
+
+# The move from the older place inside the build folder keeps every row and leaves the old file aside.
+if command -v sqlite3 >/dev/null; then
+  OLD="$WORK/checkout/build/Odomark/miles/miles.mil"
+  NEW="$WORK/elsewhere/odomark/miles/miles.mil"
+  mkdir -p "$(dirname "$OLD")"
+  sqlite3 "$OLD" <"$SRC/resources/schema.sql"
+  sqlite3 "$OLD" "INSERT INTO tblOwner (OwnerID, FullName) VALUES ('AS1', 'Anne Smith');
+                  INSERT INTO tblMain (TripID, Destination) VALUES ('T-1', 'O''Hare'), ('T-2', 'Peoria');"
+  rows=$(sqlite3 "$OLD" "SELECT * FROM tblMain; SELECT * FROM tblOwner;")
+  "$BUILD/resources/odomark_migrate" "$OLD" "$NEW" >"$WORK/migrate.log" || fail "the move failed"
+  grep -q "Moved your trips (3 rows)" "$WORK/migrate.log" || fail "the move said: $(cat "$WORK/migrate.log")"
+  [ "$(sqlite3 "$NEW" "SELECT * FROM tblMain; SELECT * FROM tblOwner;")" = "$rows" ] || fail "rows lost in the move"
+  [ -f "$OLD.moved" ] && [ ! -e "$OLD" ] || fail "the old file was not renamed aside"
+fi
+
+# The uninstall removes the program and its desktop files and keeps miles/ and the log.
+"$SRC/run.sh" --uninstall >"$WORK/uninstall.log" || fail "uninstall"
+for f in "$APP/odomark" "$APP/libwendlo.so" "$APP/images" "$APP/help" "$APP/text" "$ENTRY" "$LAUNCHER" \
+         "$XDG_DATA_HOME/icons/hicolor/48x48/apps/odomark.png" "$XDG_DATA_HOME/metainfo/odomark.metainfo.xml"; do
+  [ ! -e "$f" ] && [ ! -L "$f" ] || fail "the uninstall left $f"
+done
+[ "$(for f in "${keep[@]}"; do sha "$f"; done)" = "$before" ] || fail "the uninstall touched the user's files"
+"$SRC/run.sh" --uninstall --purge >>"$WORK/uninstall.log" || fail "uninstall --purge"
+[ ! -e "$APP" ] || fail "--purge left $APP"
+echo "installed, started, reinstalled, moved and uninstalled in $WORK"

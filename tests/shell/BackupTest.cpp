@@ -1,0 +1,61 @@
+// The day's backup at start-up: taken once the database is found, and a failing one only logged.
+#include "ShellFixture.h"
+
+#include "platform/DatabaseCopy.h"
+#include "shell/DailyBackup.h"
+#include "shell/modMain.h"
+#include "support/MsgBoxScript.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QFile>
+
+namespace {
+QByteArray sha256(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+} // namespace
+
+using BackupTest = ShellFixture;
+
+TEST_F(BackupTest, StartUpTakesTheDaysBackupOfTheFoundDatabase) {
+    folder.addOwner("Anne", "Smith");
+    folder.addTrip("Springfield");
+    MsgBoxScript script;
+    ASSERT_TRUE(StartUp());
+    const QString backup =
+        folder.path() + QDate::currentDate().toString(QStringLiteral("'/miles/backups/miles-'yyyy-MM-dd'.mil'"));
+    ASSERT_TRUE(QFile::exists(backup));
+    EXPECT_EQ(dbcopy::CountRows(QFile::encodeName(backup).toStdString()), 2) << "the trip and the profile";
+    EXPECT_FALSE(QFile::exists(folder.errorLogPath()));
+    EXPECT_EQ(script.count(), 0);
+}
+
+TEST_F(BackupTest, AFailingBackupIsLoggedAndTheProgramStartsWithTheDatabaseUnchanged) {
+    folder.addOwner("Anne", "Smith");
+    folder.addTrip("Springfield");
+    // A file where the backups folder belongs: no folder can be made there, whoever runs the test.
+    QFile blocker(folder.path() + "/miles/backups");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray before = sha256(folder.databasePath());
+    MsgBoxScript script;
+    ASSERT_TRUE(StartUp());
+    ASSERT_NE(frmMain::instance(), nullptr);
+    EXPECT_TRUE(frmMain::instance()->isVisible());
+    EXPECT_EQ(script.count(), 0) << "a backup failure shows no box";
+    EXPECT_EQ(sha256(folder.databasePath()), before);
+    const QByteArray log = contents(folder.errorLogPath());
+    EXPECT_TRUE(log.contains("Error: 75\r\nDaily Backup Procedure\r\n---\r\nThe daily backup failed: ")) << log.data();
+    EXPECT_TRUE(log.contains("miles/backups")) << log.data();
+    // The next day's start tries again and logs again; the database is still untouched.
+    EXPECT_FALSE(BackupDatabase(QDate::currentDate().addDays(1)));
+    EXPECT_EQ(sha256(folder.databasePath()), before);
+}
