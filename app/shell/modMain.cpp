@@ -92,13 +92,25 @@ QByteArray ProgramLogEntry(bool newFile, const QDateTime& now, int number, const
 }
 
 bool AppendProgramErrorLog(int number, const QString& description, const QString& procedure) {
-    QFile file(App::Path() + QStringLiteral("/error.log"));
-    const bool newFile = !file.exists();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QString path = App::Path() + QStringLiteral("/error.log");
+    const QFileInfo info(path);
+    const bool existed = info.exists() || info.isSymLink();
+    // Only a regular file is a log: opening anything else could block or write to a device.
+    if (existed && !info.isFile())
         return false;
-    const QByteArray entry = ProgramLogEntry(newFile, QDateTime::currentDateTime(), number, description, procedure);
-    const bool written = file.write(entry) == entry.size();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    const qint64 before = file.size();
+    const QByteArray entry = ProgramLogEntry(before == 0, QDateTime::currentDateTime(), number, description, procedure);
+    // The whole entry in one write; a part of one (disk full) is cut off again, and a log that this entry
+    // created is removed, so the log only ever holds whole entries.
+    const bool written = file.write(entry) == entry.size() && file.flush();
+    if (!written && existed)
+        file.resize(before);
     file.close();
+    if (!written && !existed)
+        QFile::remove(path);
     return written && file.error() == QFileDevice::NoError;
 }
 
