@@ -163,7 +163,12 @@ bool StartUp() {
     InstallHelpKey();
     QGuiApplication::clipboard()->clear();
 
-    if (!SingleInstance::Acquire()) {
+    QString lockError;
+    const SingleInstance::Lock lock = SingleInstance::Acquire(App::Path(), &lockError);
+    // A lock that cannot be made says nothing about other copies: the start goes on without the check.
+    if (lock == SingleInstance::Lock::Unavailable)
+        qWarning("Odomark: starting without the single-copy check: %s", qUtf8Printable(lockError));
+    if (lock == SingleInstance::Lock::HeldElsewhere) {
         Screen::setMousePointer(vbDefault);
         MsgBox(App::Title() + QStringLiteral(" is already running on this computer! "), vbExclamation | vbOKOnly,
                App::Title());

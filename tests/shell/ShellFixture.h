@@ -1,6 +1,6 @@
 #pragma once
-// A fresh application folder for each test, with the program's final exit recorded instead of taken,
-// its own single-instance lock and the splash waits left out.
+// A fresh application folder for each test (so its own single-instance lock), with the program's final exit
+// recorded instead of taken and the splash waits left out.
 
 #include "platform/SingleInstance.h"
 #include "shell/frmMain.h"
@@ -19,7 +19,6 @@ class ShellFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         originalDir_ = QDir::currentPath();
-        SingleInstance::setLockPathForTesting(folder.path() + "/odomark.lock");
         SetFinalExit([this](int code) { exits.append(code); });
         ResetProgramEnded();
         frmSplash::setWaiting(false);
@@ -28,7 +27,7 @@ protected:
     void TearDown() override {
         SetFinalExit({});
         ResetProgramEnded();
-        SingleInstance::setLockPathForTesting(QString());
+        SingleInstance::Release();
         frmSplash::setWaiting(true);
         closeAllWindows();
         QDir::setCurrent(originalDir_);

@@ -7,14 +7,17 @@
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTimer>
+
+#include <functional>
+#include <sys/stat.h>
 
 namespace {
 const QString kRunning = "Odomark is already running on this computer! ";
@@ -22,9 +25,30 @@ const QString kRunning = "Odomark is already running on this computer! ";
 
 using StartUpTest = ShellFixture;
 
+// Another copy of the program: a separate process holding the folder's lock until it is killed.
+class OtherCopy {
+public:
+    explicit OtherCopy(const QString& lockPath) {
+        // One process from the lock to the end: the shell locks its descriptor, then becomes the sleep.
+        process_.start("sh", {"-c", "exec 9>>\"$1\" && flock -n 9 && echo locked && exec sleep 60", "sh", lockPath});
+        held_ = process_.waitForReadyRead(10000) && process_.readAll().startsWith("locked");
+    }
+    ~OtherCopy() { crash(); }
+    bool held() const { return held_; }
+    // Ends the way a crash does: nothing is cleaned up, the lock file stays behind.
+    void crash() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+    bool held_ = false;
+};
+
 TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheDatabase) {
-    QLockFile first(SingleInstance::LockPath());
-    ASSERT_TRUE(first.tryLock(0));
+    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    ASSERT_TRUE(first.held());
     // Without a database the start-up would say so; the second copy must stop before that test.
     QFile::remove(folder.databasePath());
     MsgBoxScript script;
@@ -38,21 +62,75 @@ TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheD
     EXPECT_EQ(objTrip, nullptr);
 }
 
-TEST_F(StartUpTest, AnotherProcessHoldingTheLockRefusesThisCopy) {
-    QProcess other;
-    other.start("sleep", {"30"});
-    ASSERT_TRUE(other.waitForStarted());
-    QFile lock(SingleInstance::LockPath());
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(other.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
-    EXPECT_FALSE(SingleInstance::Acquire());
-    other.kill();
-    other.waitForFinished();
-    // The same lock left by a process that is gone (a crash) does not stop the next start.
-    EXPECT_TRUE(SingleInstance::Acquire());
+// One copy per application folder, so per database, whatever the copies' environments; the lock goes with
+// the process that held it, and the next copy takes it over.
+TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
+    qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toUtf8());
+    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    ASSERT_TRUE(first.held());
+    for (const char* runtime : {"", "/nonexistent", "/run"}) {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::HeldElsewhere) << runtime;
+    }
+    qunsetenv("XDG_RUNTIME_DIR");
+    AppFolder other;
+    EXPECT_EQ(SingleInstance::Acquire(other.path()), SingleInstance::Lock::Taken);
     SingleInstance::Release();
-    EXPECT_FALSE(QFileInfo::exists(SingleInstance::LockPath()));
+
+    first.crash();
+    ASSERT_TRUE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
+    EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::Taken);
+    SingleInstance::Release();
+    EXPECT_FALSE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
+}
+
+// Whatever a lock file holds, only a live holder of the lock blocks: files left by crashes, by another
+// computer or by older versions never do.
+TEST_F(StartUpTest, ALockFileThatNoLiveCopyHoldsNeverBlocks) {
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QByteArray contents[] = {
+        "",
+        "12345\nodomark\nanother-computer\n",
+        QByteArray::number(QCoreApplication::applicationPid()) + "\nodomark\n" + host + "\n",
+        "1\ninit\n" + host + "\n",
+        QByteArray("\0\xff garbage", 10),
+    };
+    const QString path = SingleInstance::LockPath(folder.path());
+    for (const QByteArray& content : contents) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::Taken) << content.toHex().data();
+        SingleInstance::Release();
+    }
+}
+
+// A lock that cannot be made is not another copy: the start goes on without the check, promptly.
+TEST_F(StartUpTest, ALockThatCannotBeMadeNeverClaimsAnotherCopy) {
+    const QString path = SingleInstance::LockPath(folder.path());
+    const std::function<bool()> places[] = {
+        [&] { return QDir().mkpath(path); },
+        [&] { return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0; },
+        [&] { return QFile::link(folder.databasePath(), path); },
+        [&] { return QDir(folder.path() + "/miles").removeRecursively(); },
+    };
+    for (const auto& makePlace : places) {
+        ASSERT_TRUE(makePlace());
+        QString why;
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(SingleInstance::Acquire(folder.path(), &why), SingleInstance::Lock::Unavailable);
+        EXPECT_LT(timer.elapsed(), 2000);
+        EXPECT_TRUE(why.contains(path)) << why.toStdString();
+        QDir().rmdir(path);
+        QFile::remove(path);
+    }
+    // Without the miles folder, the start-up goes on to say that the database is missing, and nothing else.
+    MsgBoxScript script;
+    EXPECT_FALSE(StartUp());
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
 }
 
 TEST_F(StartUpTest, MissingDatabaseShowsItsBoxAndEndsWithoutTheMainWindow) {
