@@ -136,7 +136,8 @@ bool CheckDatabase() {
     // The reports name the database by a relative path, so the current directory must be the folder.
     if (QDir::currentPath() != App::Path())
         QDir::setCurrent(App::Path());
-    const bool present = QFileInfo::exists(App::Path() + QStringLiteral("/miles/miles.mil"));
+    // Only a file (or a link to one) is a database: a folder or a device of that name counts as missing.
+    const bool present = QFileInfo(App::Path() + QStringLiteral("/miles/miles.mil")).isFile();
     Screen::setMousePointer(vbArrow);
     return present;
 }

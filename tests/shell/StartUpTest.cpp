@@ -133,20 +133,45 @@ TEST_F(StartUpTest, ALockThatCannotBeMadeNeverClaimsAnotherCopy) {
     EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
 }
 
+// Only a file is a database: a folder, a named pipe or a dangling link of that name is as good as none.
 TEST_F(StartUpTest, MissingDatabaseShowsItsBoxAndEndsWithoutTheMainWindow) {
-    QFile::remove(folder.databasePath());
-    QDir::setCurrent(QDir::tempPath());
-    MsgBoxScript script;
-    EXPECT_FALSE(StartUp());
-    ASSERT_EQ(script.count(), 1);
-    EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
-    EXPECT_EQ(script.last().text, "Database Not Found.\r\n\r\nThe database must reside in the folder where it was "
-                                  "originally installed.");
-    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
-    EXPECT_EQ(exits, QList<int>{0});
-    EXPECT_EQ(frmMain::instance(), nullptr);
-    // The test moved the current directory there, and shutdown leaves it there.
-    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    const QByteArray database = QFile::encodeName(folder.databasePath());
+    const std::function<bool()> inPlace[] = {
+        [] { return true; },
+        [&] { return ::mkdir(database.constData(), 0755) == 0; },
+        [&] { return ::mkfifo(database.constData(), 0644) == 0; },
+        [&] { return ::symlink("gone.mil", database.constData()) == 0; },
+    };
+    // A start-up that goes on opens the first-use window: it is closed and counted instead of waiting.
+    int windowsOpened = 0;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++windowsOpened;
+            modal->close();
+        }
+    });
+    guard.start(20);
+    for (const auto& makePlace : inPlace) {
+        QFile::remove(folder.databasePath());
+        QDir().rmdir(folder.databasePath());
+        ASSERT_TRUE(makePlace());
+        QDir::setCurrent(QDir::tempPath());
+        exits.clear();
+        ResetProgramEnded();
+        MsgBoxScript script;
+        EXPECT_FALSE(StartUp());
+        ASSERT_EQ(script.count(), 1);
+        EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
+        EXPECT_EQ(script.last().text, "Database Not Found.\r\n\r\nThe database must reside in the folder where it "
+                                      "was originally installed.");
+        EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+        EXPECT_EQ(exits, QList<int>{0});
+        EXPECT_EQ(frmMain::instance(), nullptr);
+        // The test moved the current directory there, and shutdown leaves it there.
+        EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    }
+    EXPECT_EQ(windowsOpened, 0);
 }
 
 TEST_F(StartUpTest, FailureToCreateTheTripObjectIsLoggedReportedAndEndsTheProgram) {
