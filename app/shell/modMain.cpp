@@ -1,5 +1,6 @@
 #include "shell/modMain.h"
 
+#include "platform/DatabaseCheck.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/SingleInstance.h"
@@ -142,6 +143,41 @@ bool CheckDatabase() {
     return present;
 }
 
+namespace {
+QString databasePath() {
+    return App::Path() + QStringLiteral("/miles/miles.mil");
+}
+} // namespace
+
+bool CheckDatabaseDamage() {
+    const DatabaseProblem damage = QuickCheckDatabase(databasePath());
+    if (!damage)
+        return true;
+    AppendProgramErrorLog(damage.number, damage.description, QStringLiteral("CheckDatabase - Quick Check"));
+    const int pointer = Screen::MousePointer();
+    Screen::setMousePointer(vbDefault);
+    MsgBox(QStringLiteral("The trip file is damaged:\r\n") + QDir::toNativeSeparators(databasePath()) +
+               QStringLiteral("\r\n\r\nSome trips may be missing from the lists and reports. Odomark will not "
+                              "change or repair the file without asking you.\r\n\r\nDaily backups are kept in:\r\n") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/miles/backups")) +
+               QStringLiteral("\r\nTo go back to one, close Odomark and copy it over miles.mil.\r\n\r\n"
+                              "The details are in the error log: ") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+           vbCritical | vbOKOnly, App::Title());
+    Screen::setMousePointer(pointer);
+    return false;
+}
+
+void ReportUnreadableTrips() {
+    DatabaseProblem why = ReadTripIdentifiers(databasePath());
+    if (!why)
+        why = DatabaseProblem{errObjectNotSet, ErrorDescription(errObjectNotSet)};
+    AppendProgramErrorLog(why.number, why.description, QStringLiteral("RefreshTrip - Trip Record Check"));
+    MsgBox(QStringLiteral("The Trip records could not be read! \r\n\r\nThe details are in the error log: ") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+           vbCritical | vbOKOnly, App::Title());
+}
+
 void CheckProfile() {
     rsTrip = objTrip ? objTrip->LoadOwner() : nullptr;
     // A profile table that cannot be read counts as an empty one.
@@ -180,6 +216,7 @@ bool StartUp() {
     RegisterLibrary();
 
     if (CheckDatabase()) {
+        CheckDatabaseDamage(); // a damaged file is reported; what can still be read stays usable
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))

@@ -85,6 +85,27 @@ TEST_P(NoTripsTest, ShowsTheMessageAndOpensNothing) {
     EXPECT_EQ(rsTrip, nullptr);
     EXPECT_EQ(MousePointerOf(&w), vbDefault); // not left on the hourglass
 }
+// A trip table that cannot be read is not an empty one: the command says so, logs why and opens nothing.
+TEST_P(NoTripsTest, ADamagedTableIsNotReportedAsEmpty) {
+    DamageTripTable(folder);
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    (w.*GetParam())();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "The Trip records could not be read! \r\n\r\nThe details are in the error log: " +
+                                      QDir::toNativeSeparators(folder.errorLogPath()));
+    EXPECT_EQ(script.last().title, "Odomark");
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_TRUE(w.mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(rsTrip, nullptr);
+    EXPECT_EQ(MousePointerOf(&w), vbDefault);
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("Error: 11\r\nRefreshTrip - Trip Record Check\r\n---\r\n")) << text.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Commands, NoTripsTest,
                          ::testing::Values(&frmMain::mnuUtilsEditTripRecords_Click, &frmMain::mnuReportsTripList_Click,
                                            &frmMain::mnuReportsTripReport_Click));

@@ -274,3 +274,24 @@ TEST_F(StartUpWithLibraryTest, StoringTheFirstProfileGoesOnToTheMainWindow) {
     EXPECT_TRUE(frmMain::instance()->isVisible());
     EXPECT_TRUE(exits.isEmpty());
 }
+
+// A damaged trip file is found at start-up: the user learns what it means and where the backups are, the
+// check's result goes to the log, and the program goes on with what can be read.
+TEST_F(StartUpWithLibraryTest, ADamagedDatabaseIsReportedAndLoggedAndTheProgramGoesOn) {
+    folder.addOwner("Anne", "Smith");
+    DamageTripTable(folder);
+    MsgBoxScript script;
+    EXPECT_TRUE(StartUp());
+    ASSERT_EQ(script.count(), 1);
+    const QString text = script.last().text;
+    EXPECT_TRUE(text.startsWith("The trip file is damaged:\r\n" + QDir::toNativeSeparators(folder.databasePath())))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("will not change or repair the file without asking you"));
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(folder.path() + "/miles/backups")));
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_EQ(script.last().title, "Odomark");
+    EXPECT_TRUE(frmMain::instance()->isVisible());
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Error: 11\r\nCheckDatabase - Quick Check\r\n---\r\n"));
+}
