@@ -65,6 +65,8 @@ TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheD
 // One copy per application folder, so per database, whatever the copies' environments; the lock goes with
 // the process that held it, and the next copy takes it over.
 TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
+    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toUtf8());
     OtherCopy first(SingleInstance::LockPath(folder.path()));
     ASSERT_TRUE(first.held());
@@ -72,10 +74,16 @@ TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
         qputenv("XDG_RUNTIME_DIR", runtime);
         EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::HeldElsewhere) << runtime;
     }
-    qunsetenv("XDG_RUNTIME_DIR");
-    AppFolder other;
-    EXPECT_EQ(SingleInstance::Acquire(other.path()), SingleInstance::Lock::Taken);
-    SingleInstance::Release();
+    if (hadRuntime)
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    {
+        AppFolder other;
+        EXPECT_EQ(SingleInstance::Acquire(other.path()), SingleInstance::Lock::Taken);
+        SingleInstance::Release();
+    }
+    App::setPathForTesting(folder.path());
 
     first.crash();
     ASSERT_TRUE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
