@@ -120,10 +120,12 @@ bool ConnectionBase::Begin(bool immediate, DbError& error) {
 bool ConnectionBase::Commit(DbError& error) {
     if (db_ && sqlite3_get_autocommit(db_))
         return fail(error, SQLITE_ERROR, "cannot commit - no transaction is active");
+#ifdef WENDLO_TESTING
     if (commitFaultsForTesting > 0) {
         --commitFaultsForTesting;
         return fail(error, errTestFault, "The commit failed on purpose");
     }
+#endif
     return run("COMMIT", error);
 }
 

@@ -24,8 +24,10 @@ enum ErrorNumber : long {
     errTestFault = 10007,          // a failure made on purpose by a test hook
 };
 
+#ifdef WENDLO_TESTING
 // Set by a test hook: how many of the next commits fail (leaving their transaction open, as a busy commit does).
 inline int commitFaultsForTesting = 0;
+#endif
 
 struct DbError {
     long number = 0;

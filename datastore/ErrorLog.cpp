@@ -25,15 +25,26 @@ bool writeAll(int fd, const std::string& bytes) {
 
 bool WriteLogEntry(const std::string& folder, const LogEntry& entry) {
     const std::string path = folder + "/error.log";
-    // An existing file (of any kind) is appended to; only an absent one gets the header.
+    // An existing file (of any kind) is appended to; an absent or empty one gets the header.
     struct stat st {};
     const bool exists = ::lstat(path.c_str(), &st) == 0;
-    const int fd = exists ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)
+    // Never blocks: a named pipe without a reader is a log that cannot be written.
+    const int fd = exists ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK)
                           : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, ComposeLogEntry(entry, !exists, Now()));
+    struct stat opened {};
+    const off_t before = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) ? opened.st_size : 0;
+    const bool newFile = !exists || (S_ISREG(opened.st_mode) && before == 0);
+    // The whole entry in one write; when it does not all reach the disk (disk full, size limit), the file is
+    // cut back to what it was, so the log only ever holds whole entries.
+    const bool written = writeAll(fd, ComposeLogEntry(entry, newFile, Now()));
+    if (!written && exists && S_ISREG(opened.st_mode))
+        while (::ftruncate(fd, before) != 0 && errno == EINTR) {
+        }
     const bool closed = ::close(fd) == 0;
+    if (!written && !exists)
+        ::unlink(path.c_str()); // the file this failed entry created
     return written && closed;
 }
 

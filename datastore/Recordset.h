@@ -2,10 +2,9 @@
 // A detached, read-only, in-memory result: what every read of Trip returns.
 // Header-only on purpose: the program loads the library at run time and links none of its symbols.
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,7 +23,7 @@ public:
     Type type() const { return static_cast<Type>(data_.index()); }
     bool isNull() const { return type() == Type::Null; }
 
-    // Numeric view: integers and reals as they are, text parsed as a C number, null as 0.
+    // Numeric view: integers and reals as they are, text parsed as a C number whatever the locale, null as 0.
     double toDouble() const {
         switch (type()) {
         case Type::Integer:
@@ -32,11 +31,7 @@ public:
         case Type::Real:
             return std::get<double>(data_);
         case Type::Text:
-            try {
-                return std::stod(std::get<std::string>(data_));
-            } catch (...) {
-                return 0.0;
-            }
+            return parseNumber(std::get<std::string>(data_));
         default:
             return 0.0;
         }
@@ -48,7 +43,7 @@ public:
     }
 
     // Text view: text as stored, integers in decimal, reals in the shortest form that reads back
-    // as the same single-precision value when it is one (0.475, 12.5), null as empty text.
+    // as the same single-precision value when it is one (0.475, 12.5), always with a period; null as empty text.
     std::string toString() const {
         switch (type()) {
         case Type::Integer:
@@ -56,12 +51,13 @@ public:
         case Type::Real: {
             const double d = std::get<double>(data_);
             char buf[40];
+            char* end = buf;
             for (int precision = 1; precision <= 17; ++precision) {
-                std::snprintf(buf, sizeof buf, "%.*g", precision, d);
-                if (std::strtod(buf, nullptr) == d)
+                end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, precision).ptr;
+                if (parseNumber(std::string(buf, end)) == d)
                     break;
             }
-            return buf;
+            return std::string(buf, end);
         }
         case Type::Text:
             return std::get<std::string>(data_);
@@ -73,6 +69,20 @@ public:
     bool operator==(const Value& other) const { return data_ == other.data_; }
 
 private:
+    // A C number at the start of the text (blanks and a sign before it allowed), with a period whatever
+    // the process's locale says; 0 when there is none or it is out of range.
+    static double parseNumber(const std::string& text) {
+        const char* p = text.c_str();
+        const char* const end = p + text.size();
+        while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+            ++p;
+        if (p < end && *p == '+' && p + 1 < end && p[1] != '-')
+            ++p;
+        double value = 0.0;
+        const auto result = std::from_chars(p, end, value);
+        return result.ec == std::errc() ? value : 0.0;
+    }
+
     using Data = std::variant<std::monostate, std::int64_t, double, std::string>;
     explicit Value(Data d) : data_(std::move(d)) {}
     Data data_;

@@ -4,7 +4,9 @@
 #include "ErrorLog.h"
 #include "SqlText.h"
 #include "Wendlo.h"
+#ifdef WENDLO_TESTING
 #include "WendloTesting.h"
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -21,7 +23,20 @@ WendloMessageHandler g_messageHandler = nullptr;
 void* g_messageContext = nullptr;
 WendloStatementTrace g_trace = nullptr;
 void* g_traceContext = nullptr;
+
+#ifdef WENDLO_TESTING
 int g_initFault = WENDLO_INIT_OK;
+bool initFault(int fault) {
+    return g_initFault == fault;
+}
+#else
+// Only the test build of the library can be told to fail.
+constexpr bool initFault(int) {
+    return false;
+}
+constexpr int WENDLO_INIT_NO_APP_FOLDER = 1;
+constexpr int WENDLO_INIT_NO_CONNECTION = 2;
+#endif
 
 constexpr const char* kTitle = "Wendlo";
 
@@ -121,13 +136,13 @@ private:
 Trip::Trip() {
     try {
         const AppFolder& folder = appFolder();
-        if (g_initFault == WENDLO_INIT_NO_APP_FOLDER || !folder.known)
+        if (initFault(WENDLO_INIT_NO_APP_FOLDER) || !folder.known)
             throw InitFailure{errAppFolderUnknown, "The folder of the library file cannot be determined"};
         strConnect = "Provider=Microsoft.Jet.OLEDB.4.0;User ID=;";
         strConnect += "Data Source=" + folder.path + "/miles/miles.mil;";
         strConnect += "Persist Security Info=False;";
 
-        if (g_initFault == WENDLO_INIT_NO_CONNECTION)
+        if (initFault(WENDLO_INIT_NO_CONNECTION))
             throw InitFailure{errNoConnectionObject, "The connection object cannot be created"};
         const int rc = sqlite3_initialize();
         if (rc != SQLITE_OK)
@@ -214,7 +229,8 @@ RecordsetPtr Trip::GetNewTripID() {
     con.Close();
     strFunction = "GetNewTripID";
     failureMessage(error);
-    return rows;
+    // Rows read before a failed commit are not trusted: the caller gets none and stops its save.
+    return nullptr;
 }
 
 void Trip::failureMessage(const DbError& error) {
@@ -431,6 +447,7 @@ WENDLO_EXPORT const char* WendloAppPath() {
     return wendlo::appFolder().path.c_str();
 }
 
+#ifdef WENDLO_TESTING
 WENDLO_EXPORT void WendloTestInitFault(int fault) {
     wendlo::g_initFault = fault;
 }
@@ -438,4 +455,5 @@ WENDLO_EXPORT void WendloTestInitFault(int fault) {
 WENDLO_EXPORT void WendloTestCommitFaults(int count) {
     wendlo::commitFaultsForTesting = count;
 }
+#endif
 }

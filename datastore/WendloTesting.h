@@ -1,5 +1,6 @@
 #pragma once
-// Hooks for the library's own tests; the program never calls them.
+// Hooks for the library's own tests, present only in its test build (WENDLO_TESTING); the shipped
+// library exports none of them.
 
 #include "Wendlo.h"
 

@@ -16,7 +16,15 @@ APP="$XDG_DATA_HOME/odomark"
 DB="$APP/miles/miles.mil"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 sha() { sha256sum "$1" | cut -d' ' -f1; }
-install_from() { cmake --install "$1" --prefix "$HOME/.local" >"$WORK/install.log" || fail "install from $1"; }
+# Through a copy of the build's install script whose install record goes to WORK: the build's own
+# install_manifest.txt says what was really installed and stays as it was.
+install_from() {
+  sed "s|file(WRITE \"$1/\${CMAKE_INSTALL_MANIFEST}\"|file(WRITE \"$WORK/\${CMAKE_INSTALL_MANIFEST}\"|" \
+    "$1/cmake_install.cmake" >"$WORK/cmake_install.cmake"
+  grep -q "file(WRITE \"$WORK/" "$WORK/cmake_install.cmake" || fail "the install script of $1 has no install record line"
+  (cd "$1" && cmake -DCMAKE_INSTALL_PREFIX="$HOME/.local" -P "$WORK/cmake_install.cmake") >"$WORK/install.log" ||
+    fail "install from $1"
+}
 
 install_from "$BUILD"
 for f in libwendlo.so images/earth.ico help/wendlo.hlp text/About.rtf miles/miles.mil; do

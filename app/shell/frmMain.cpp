@@ -11,6 +11,7 @@
 #include "reports/frmReport.h"
 #include "shell/frmAbout.h"
 #include "shell/modGlobal.h"
+#include "shell/modMain.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
 
@@ -196,8 +197,14 @@ void frmMain::MDIForm_Unload() {
 
 bool frmMain::TripRecordsFound() {
     rsTrip = objTrip ? objTrip->RefreshTrip() : nullptr;
-    // A check that cannot read the table counts as finding no trips.
-    if (!rsTrip || (rsTrip->eof() && rsTrip->bof())) {
+    // No record set at all means the read failed: the trips may well be there, so the user is not told
+    // that there are none.
+    if (!rsTrip) {
+        SetMousePointer(this, vbDefault);
+        ReportUnreadableTrips();
+        return false;
+    }
+    if (rsTrip->eof() && rsTrip->bof()) {
         CloseRecordset();
         SetMousePointer(this, vbDefault);
         MsgBox(QStringLiteral("No Trip records were found! "), vbExclamation | vbOKOnly, App::Title());

@@ -63,7 +63,7 @@ private:
     void MDIForm_Unload();
     // Recovers from a failed load step by creating objTrip again; false when that fails too.
     bool loadFailure(int number);
-    // The trip record check: false (after its message) when there are no trips.
+    // The trip record check: false (after its message) when there are no trips or they cannot be read.
     bool TripRecordsFound();
 
     BackdropArea* area_ = nullptr;

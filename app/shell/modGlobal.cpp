@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -235,13 +236,23 @@ void ShowChild(QWidget* frm) {
     frm->activateWindow();
 }
 
-QList<QRect> TileRects(const QRect& area, int count, bool horizontal) {
+QList<QRect> TileRects(const QRect& client, int count, bool horizontal, const QSize& least) {
     QList<QRect> rects;
-    if (count <= 0 || area.isEmpty())
+    if (count <= 0 || client.isEmpty())
         return rects;
     // Up to three windows share the area in one column (one row when tiling vertically); more
     // windows form a grid so that none becomes a sliver.
     const int groups = count <= 3 ? 1 : static_cast<int>(std::floor(std::sqrt(static_cast<double>(count))));
+    // The fullest group holds this many windows; the area grows until its cells are no smaller than least.
+    const int mostInGroup = (count + groups - 1) / groups;
+    QRect area = client;
+    if (horizontal) {
+        area.setWidth(std::max(area.width(), groups * std::max(least.width(), 0)));
+        area.setHeight(std::max(area.height(), mostInGroup * std::max(least.height(), 0)));
+    } else {
+        area.setWidth(std::max(area.width(), mostInGroup * std::max(least.width(), 0)));
+        area.setHeight(std::max(area.height(), groups * std::max(least.height(), 0)));
+    }
     const int along = horizontal ? area.width() : area.height();
     int placed = 0;
     for (int g = 0; g < groups; ++g) {
@@ -302,15 +313,23 @@ void tile(QMdiArea* area, bool horizontal) {
     }
     QRect client = area->viewport()->rect();
     client.setBottom(client.bottom() - arrangeIcons(area));
-    const QList<QRect> rects = TileRects(client, static_cast<int>(windows.size()), horizontal);
-    for (int i = 0; i < windows.size(); ++i) {
-        QMdiSubWindow* sub = windows[i];
+    const auto fixedSize = [](const QMdiSubWindow* sub) {
+        const QWidget* frm = sub->widget();
+        return frm && frm->minimumSize() == frm->maximumSize();
+    };
+    // No window is squeezed below what its layout needs (or, with a fixed border, below its size): the
+    // tiles grow instead, and the client area scrolls to them.
+    QSize least(0, 0);
+    for (QMdiSubWindow* sub : windows) {
         if (sub->isMaximized())
             sub->showNormal();
+        least = least.expandedTo(fixedSize(sub) ? sub->size() : sub->minimumSizeHint().expandedTo(sub->minimumSize()));
+    }
+    const QList<QRect> rects = TileRects(client, static_cast<int>(windows.size()), horizontal, least);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows[i];
         // A window with a fixed border keeps its size and only moves to its place.
-        const QWidget* frm = sub->widget();
-        const bool fixedSize = frm && frm->minimumSize() == frm->maximumSize();
-        sub->setGeometry(fixedSize ? QRect(rects[i].topLeft(), sub->size()) : rects[i]);
+        sub->setGeometry(fixedSize(sub) ? QRect(rects[i].topLeft(), sub->size()) : rects[i]);
     }
 }
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -57,7 +58,9 @@ void ShowChild(QWidget* frm);
 void Arrange(int arrangement);
 // The tiling layouts: count rectangles that fill area. Horizontal tiling stacks the windows one
 // above the other (in columns once there are more than three), vertical tiling sets them side by side.
-QList<QRect> TileRects(const QRect& area, int count, bool horizontal);
+// No rectangle is smaller than least: where the area is too small for that, the rectangles fill a larger
+// area from the same corner, and the client area scrolls to them.
+QList<QRect> TileRects(const QRect& area, int count, bool horizontal, const QSize& least = QSize(0, 0));
 
 // Makes F1 open the application help file in every window (the start-up installs it once).
 void InstallHelpKey();

@@ -1,5 +1,6 @@
 #include "shell/modMain.h"
 
+#include "platform/DatabaseCheck.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/SingleInstance.h"
@@ -93,13 +94,25 @@ QByteArray ProgramLogEntry(bool newFile, const QDateTime& now, int number, const
 }
 
 bool AppendProgramErrorLog(int number, const QString& description, const QString& procedure) {
-    QFile file(App::Path() + QStringLiteral("/error.log"));
-    const bool newFile = !file.exists();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QString path = App::Path() + QStringLiteral("/error.log");
+    const QFileInfo info(path);
+    const bool existed = info.exists() || info.isSymLink();
+    // Only a regular file is a log: opening anything else could block or write to a device.
+    if (existed && !info.isFile())
         return false;
-    const QByteArray entry = ProgramLogEntry(newFile, QDateTime::currentDateTime(), number, description, procedure);
-    const bool written = file.write(entry) == entry.size();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    const qint64 before = file.size();
+    const QByteArray entry = ProgramLogEntry(before == 0, QDateTime::currentDateTime(), number, description, procedure);
+    // The whole entry in one write; a part of one (disk full) is cut off again, and a log that this entry
+    // created is removed, so the log only ever holds whole entries.
+    const bool written = file.write(entry) == entry.size() && file.flush();
+    if (!written && existed)
+        file.resize(before);
     file.close();
+    if (!written && !existed)
+        QFile::remove(path);
     return written && file.error() == QFileDevice::NoError;
 }
 
@@ -125,9 +138,45 @@ bool CheckDatabase() {
     // The reports name the database by a relative path, so the current directory must be the folder.
     if (QDir::currentPath() != App::Path())
         QDir::setCurrent(App::Path());
-    const bool present = QFileInfo::exists(App::Path() + QStringLiteral("/miles/miles.mil"));
+    // Only a file (or a link to one) is a database: a folder or a device of that name counts as missing.
+    const bool present = QFileInfo(App::Path() + QStringLiteral("/miles/miles.mil")).isFile();
     Screen::setMousePointer(vbArrow);
     return present;
+}
+
+namespace {
+QString databasePath() {
+    return App::Path() + QStringLiteral("/miles/miles.mil");
+}
+} // namespace
+
+bool CheckDatabaseDamage() {
+    const DatabaseProblem damage = QuickCheckDatabase(databasePath());
+    if (!damage)
+        return true;
+    AppendProgramErrorLog(damage.number, damage.description, QStringLiteral("CheckDatabase - Quick Check"));
+    const int pointer = Screen::MousePointer();
+    Screen::setMousePointer(vbDefault);
+    MsgBox(QStringLiteral("The trip file is damaged:\r\n") + QDir::toNativeSeparators(databasePath()) +
+               QStringLiteral("\r\n\r\nSome trips may be missing from the lists and reports. Odomark will not "
+                              "change or repair the file without asking you.\r\n\r\nDaily backups are kept in:\r\n") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/miles/backups")) +
+               QStringLiteral("\r\nTo go back to one, close Odomark and copy it over miles.mil.\r\n\r\n"
+                              "The details are in the error log: ") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+           vbCritical | vbOKOnly, App::Title());
+    Screen::setMousePointer(pointer);
+    return false;
+}
+
+void ReportUnreadableTrips() {
+    DatabaseProblem why = ReadTripIdentifiers(databasePath());
+    if (!why)
+        why = DatabaseProblem{errObjectNotSet, ErrorDescription(errObjectNotSet)};
+    AppendProgramErrorLog(why.number, why.description, QStringLiteral("RefreshTrip - Trip Record Check"));
+    MsgBox(QStringLiteral("The Trip records could not be read! \r\n\r\nThe details are in the error log: ") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+           vbCritical | vbOKOnly, App::Title());
 }
 
 void CheckProfile() {
@@ -152,7 +201,12 @@ bool StartUp() {
     InstallHelpKey();
     QGuiApplication::clipboard()->clear();
 
-    if (!SingleInstance::Acquire()) {
+    QString lockError;
+    const SingleInstance::Lock lock = SingleInstance::Acquire(App::Path(), &lockError);
+    // A lock that cannot be made says nothing about other copies: the start goes on without the check.
+    if (lock == SingleInstance::Lock::Unavailable)
+        qWarning("Odomark: starting without the single-copy check: %s", qUtf8Printable(lockError));
+    if (lock == SingleInstance::Lock::HeldElsewhere) {
         Screen::setMousePointer(vbDefault);
         MsgBox(App::Title() + QStringLiteral(" is already running on this computer! "), vbExclamation | vbOKOnly,
                App::Title());
@@ -163,7 +217,10 @@ bool StartUp() {
     RegisterLibrary();
 
     if (CheckDatabase()) {
-        BackupDatabase(); // a failed backup is logged and never stops the start-up
+        // A damaged file is reported and what can still be read stays usable; it is not copied over the good
+        // backups. A failed backup is logged and never stops the start-up.
+        if (CheckDatabaseDamage())
+            BackupDatabase();
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))

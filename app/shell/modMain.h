@@ -10,6 +10,11 @@ int Main();
 // The start-up alone, up to the main window shown. False when the program ended during it.
 bool StartUp();
 bool CheckDatabase();
+// SQLite's quick check of the database found by CheckDatabase: damage is logged and the user told that the
+// file is damaged, that nothing is changed without asking, and where the backups are. True when sound.
+bool CheckDatabaseDamage();
+// The trip record check could not read the trips at all: logs why and tells the user so.
+void ReportUnreadableTrips();
 void CheckProfile();
 
 // The failure handler of the start-up for a caught failure. Errors 53 and 75 are passed over (true:

@@ -3,7 +3,9 @@
 #include "WendloFixture.h"
 
 #include <chrono>
+#include <csignal>
 #include <regex>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,6 +43,28 @@ void rejectWrites(const std::string& database, const std::string& table, const s
                         " BEGIN SELECT RAISE(ABORT, 'rejected by test'); END;"))
         << db.lastError;
 }
+
+// Lets files grow only to a given size while it lives, as a full disk does: a write past it stops short.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
 
 } // namespace
 
@@ -166,6 +190,34 @@ TEST_F(WendloTest, AnInvalidDateTakesTheFailurePath) {
               firstEntry("AddTrip - DLL Function", 10004, "The date is not a valid calendar date: 2/30/2007"));
     Db db(dir_->database());
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "0");
+}
+
+// On a full disk an entry is written whole or not at all: no empty or cut log is left, and the entries after
+// it have the header and the form they should have.
+TEST_F(WendloTest, ALogEntryIsWrittenWholeOrNotAtAll) {
+    TripValues v;
+    v.date = WendloDate{2007, 2, 30};
+    const std::string description = "The date is not a valid calendar date: 2/30/2007";
+    for (const rlim_t room : {0, 60, 150}) {
+        FileSizeLimit full(room);
+        EXPECT_FALSE(addTrip(v));
+        EXPECT_FALSE(FileExists(dir_->errorLog())) << room;
+    }
+    ASSERT_FALSE(addTrip(v));
+    const std::string first = firstEntry("AddTrip - DLL Function", 10004, description);
+    ASSERT_EQ(logWithoutMoments(dir_->errorLog()), first);
+    const std::string before = ReadFile(dir_->errorLog());
+    for (const rlim_t room : {0, 60}) {
+        FileSizeLimit full(before.size() + room);
+        EXPECT_FALSE(addTrip(v));
+        EXPECT_EQ(ReadFile(dir_->errorLog()), before) << room;
+    }
+    EXPECT_FALSE(addTrip(v));
+    EXPECT_EQ(logWithoutMoments(dir_->errorLog()), first + entry("AddTrip - DLL Function", 10004, description));
+    // A log left empty by an older version starts with the header all the same.
+    WriteFile(dir_->errorLog(), "");
+    EXPECT_FALSE(addTrip(v));
+    EXPECT_EQ(logWithoutMoments(dir_->errorLog()), first);
 }
 
 TEST_F(WendloTest, AMissingDatabaseIsNeitherCreatedNorLogged) {
@@ -332,13 +384,12 @@ INSTANTIATE_TEST_SUITE_P(
                            [](const std::string& healthy) { return healthy.substr(0, healthy.size() / 2); }, 11}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// After its message the caller gets no record set, so a save stops instead of going on with the rows.
 TEST_F(WendloTest, GetNewTripIdShowsAFailureAfterItsStatementRanButNeverLogs) {
     Db db(dir_->database());
     ASSERT_TRUE(db.exec("INSERT INTO tblMain (TripID) VALUES ('T-1')"));
     lib_->commitFaults(1);
-    auto rs = trip().GetNewTripID();
-    ASSERT_TRUE(rs); // the rows obtained before the failure
-    EXPECT_EQ(rs->Fields("NewTripID"), Value::integer(1));
+    EXPECT_EQ(trip().GetNewTripID(), nullptr);
     EXPECT_EQ(trip().strFunction, "GetNewTripID");
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].text, FailureMessage(10007, "The commit failed on purpose", "GetNewTripID"));

@@ -68,22 +68,39 @@ struct CommaPunct : std::numpunct<char> {
 
 // Numbers keep their period whatever the C and C++ locales say, so a statement never gains commas.
 TEST_F(WendloTest, NumbersKeepAPeriodUnderACommaLocale) {
-    const std::string savedC = std::setlocale(LC_ALL, nullptr);
     const std::locale savedCpp = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
-        if (std::setlocale(LC_ALL, name))
-            break;
+    bool added = false;
+    {
+        CommaNumericLocale comma;
+        TripValues v;
+        v.rate = 0.475f;
+        v.money[9] = 12345678.0f;
+        added = addTrip(v);
     }
-    TripValues v;
-    v.rate = 0.475f;
-    v.money[9] = 12345678.0f;
-    const bool added = addTrip(v);
-    std::setlocale(LC_ALL, savedC.c_str());
     std::locale::global(savedCpp);
     ASSERT_TRUE(added);
     EXPECT_NE(lastStatement().find("'Boston',0.475,0,0,0,0,0,0,0,0,0,0,0,0,1.234568E+07,'10/18/2007'"),
               std::string::npos)
         << lastStatement();
+}
+
+// The record set's text and number views read and write a period whatever the process's number settings.
+TEST(RecordSetValues, ConvertNumbersWithAPeriodUnderACommaLocale) {
+    CommaNumericLocale comma;
+    if (!comma.active())
+        GTEST_SKIP() << "no locale with a decimal comma can be had here";
+    const std::pair<Value, const char*> asText[] = {
+        {Value::real(0.475), "0.475"}, {Value::real(12.5), "12.5"},   {Value::real(0.1f), "0.10000000149011612"},
+        {Value::real(1e7), "1e+07"},   {Value::real(-3.25), "-3.25"}, {Value::real(12345678.0), "12345678"},
+    };
+    for (const auto& [value, text] : asText)
+        EXPECT_EQ(value.toString(), text);
+    const std::pair<const char*, double> asNumber[] = {
+        {"12.5", 12.5}, {" 0.475", 0.475}, {"+2.5", 2.5}, {"-1.25E+02", -125.0}, {"3.5 miles", 3.5},
+        {"12,5", 12.0}, {"abc", 0.0},      {"", 0.0},     {"1e999", 0.0},
+    };
+    for (const auto& [text, number] : asNumber)
+        EXPECT_EQ(Value::text(text).toDouble(), number) << text;
 }
 
 struct DateCase {

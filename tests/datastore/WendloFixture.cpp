@@ -1,5 +1,6 @@
 #include "WendloFixture.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -208,4 +209,52 @@ std::string RunUnprivileged(const std::string& folder, const std::function<std::
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "!child failed";
     return out;
+}
+
+namespace {
+bool numericCommaIs(const char* name) {
+    return std::setlocale(LC_NUMERIC, name) && std::localeconv()->decimal_point[0] == ',';
+}
+
+// A locale with only its number settings, compiled once per test run into a temporary folder.
+const std::string& compiledCommaLocales() {
+    // Never destroyed, so the removal at exit can still read it.
+    static const std::string* const folder = new std::string([] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/wendlo-locale-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (!::mkdtemp(buf.data()))
+            return std::string();
+        const std::string dir = buf.data();
+        std::atexit([] { RemoveTree(compiledCommaLocales()); });
+        WriteFile(dir + "/comma.def",
+                  "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\ngrouping 3\nEND LC_NUMERIC\n");
+        // localedef warns about the categories left out and says so in its status; the files are made all the same.
+        const std::string command =
+            "localedef -c -i '" + dir + "/comma.def' -f UTF-8 '" + dir + "/xx_XX.UTF-8' >/dev/null 2>&1";
+        [[maybe_unused]] const int status = std::system(command.c_str());
+        return dir;
+    }());
+    return *folder;
+}
+} // namespace
+
+CommaNumericLocale::CommaNumericLocale() : saved_(std::setlocale(LC_NUMERIC, nullptr)) {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"}) {
+        if (numericCommaIs(name)) {
+            active_ = true;
+            return;
+        }
+    }
+    const std::string& folder = compiledCommaLocales();
+    if (folder.empty() || !FileExists(folder + "/xx_XX.UTF-8/LC_NUMERIC"))
+        return;
+    ::setenv("LOCPATH", folder.c_str(), 1);
+    active_ = numericCommaIs("xx_XX.UTF-8");
+    ::unsetenv("LOCPATH");
+}
+
+CommaNumericLocale::~CommaNumericLocale() {
+    std::setlocale(LC_NUMERIC, saved_.c_str());
 }

@@ -125,6 +125,22 @@ private:
 // The library's failure message for a function.
 std::string FailureMessage(long number, const std::string& description, const std::string& function);
 
+// Switches LC_NUMERIC to a locale whose decimal point is a comma for its lifetime, as a German or French
+// desktop session does. Where no such locale is installed, one is compiled with localedef; active() is
+// false when neither works.
+class CommaNumericLocale {
+public:
+    CommaNumericLocale();
+    ~CommaNumericLocale();
+    CommaNumericLocale(const CommaNumericLocale&) = delete;
+    CommaNumericLocale& operator=(const CommaNumericLocale&) = delete;
+    bool active() const { return active_; }
+
+private:
+    std::string saved_;
+    bool active_ = false;
+};
+
 // Runs fn in a child process as an unprivileged user when the tests run as root (so that file permissions
 // count); returns what fn wrote, or "!child failed" when the child did not finish.
 std::string RunUnprivileged(const std::string& folder, const std::function<std::string()>& fn);

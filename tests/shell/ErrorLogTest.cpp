@@ -5,6 +5,10 @@
 #include "support/MsgBoxScript.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 const QByteArray kRule = "%---------------------------------------------------%\r\n";
@@ -14,6 +18,28 @@ QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Lets files grow only to a given size while it lives, as a full disk does: a write past it stops short.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
 } // namespace
 
 TEST(ProgramLogEntry, NewFileStartsWithTheProgramBannerAndSignPositionNumber) {
@@ -77,4 +103,27 @@ TEST_F(StartUpFailureTest, ALogThatCannotBeWrittenStillShowsTheMessage) {
     EXPECT_FALSE(StartUpFailure(5, ErrorDescription(5)));
     EXPECT_EQ(script.count(), 1);
     EXPECT_EQ(exits, QList<int>{0});
+}
+
+// On a full disk an entry is written whole or not at all: no empty or cut log is left behind, and the next
+// entry has the header and form it should have.
+TEST_F(StartUpFailureTest, AnEntryIsWrittenWholeOrNotAtAll) {
+    const QString path = folder.errorLogPath();
+    for (const qint64 room : {0, 60, 150}) {
+        FileSizeLimit full(room);
+        EXPECT_FALSE(AppendProgramErrorLog(13, "Type mismatch", "SubMain Load Procedure"));
+        EXPECT_FALSE(QFileInfo::exists(path)) << room;
+    }
+    ASSERT_TRUE(AppendProgramErrorLog(13, "Type mismatch", "SubMain Load Procedure"));
+    const QByteArray first = readFile(path);
+    ASSERT_TRUE(first.startsWith(kRule + "           Wendlo - Error Log\r\n"));
+    for (const qint64 room : {0, 60}) {
+        FileSizeLimit full(first.size() + room);
+        EXPECT_FALSE(AppendProgramErrorLog(5, "Invalid procedure call or argument", "SubMain Load Procedure"));
+        EXPECT_EQ(readFile(path), first) << room;
+    }
+    ASSERT_TRUE(AppendProgramErrorLog(5, "x", "SubMain Load Procedure"));
+    const QByteArray both = readFile(path);
+    EXPECT_TRUE(both.startsWith(first + "%                                                   %\r\n"));
+    EXPECT_TRUE(both.endsWith("Error: 5\r\nSubMain Load Procedure\r\n---\r\nx\r\n" + kRule));
 }

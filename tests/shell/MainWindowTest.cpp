@@ -107,6 +107,27 @@ TEST_P(NoTripsTest, ShowsTheMessageAndOpensNothing) {
     EXPECT_EQ(rsTrip, nullptr);
     EXPECT_EQ(MousePointerOf(&w), vbDefault); // not left on the hourglass
 }
+// A trip table that cannot be read is not an empty one: the command says so, logs why and opens nothing.
+TEST_P(NoTripsTest, ADamagedTableIsNotReportedAsEmpty) {
+    DamageTripTable(folder);
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    (w.*GetParam())();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "The Trip records could not be read! \r\n\r\nThe details are in the error log: " +
+                                      QDir::toNativeSeparators(folder.errorLogPath()));
+    EXPECT_EQ(script.last().title, "Odomark");
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_TRUE(w.mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(rsTrip, nullptr);
+    EXPECT_EQ(MousePointerOf(&w), vbDefault);
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("Error: 11\r\nRefreshTrip - Trip Record Check\r\n---\r\n")) << text.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Commands, NoTripsTest,
                          ::testing::Values(&frmMain::mnuUtilsEditTripRecords_Click, &frmMain::mnuReportsTripList_Click,
                                            &frmMain::mnuReportsTripReport_Click));
@@ -200,6 +221,36 @@ TEST_F(MainWindowTest, TilingAndArrangingIconsPlaceTheChildWindows) {
     }
 }
 
+// The program's four child windows tiled in a small main window each keep the size their layout needs;
+// the client area scrolls to those that do not fit.
+TEST_F(MainWindowTest, TilingNeverSqueezesAWindowBelowItsLayout) {
+    folder.addTrip("Springfield");
+    frmMain w;
+    w.resize(800, 600);
+    w.show();
+    MsgBoxScript script;
+    w.mnuFileAddTrip_Click();
+    w.mnuUtilsEditTripRecords_Click();
+    w.mnuUtilsEditUserProfile_Click();
+    w.mnuReportsTripReport_Click();
+    const QList<QMdiSubWindow*> subs = w.mdiArea()->subWindowList();
+    ASSERT_EQ(subs.size(), 4);
+    for (const int arrangement : {1, 2}) {
+        Arrange(arrangement);
+        QApplication::processEvents();
+        for (int i = 0; i < subs.size(); ++i) {
+            const QWidget* frm = subs[i]->widget();
+            const QSize needed = frm->minimumSizeHint().expandedTo(frm->minimumSize());
+            EXPECT_GE(frm->width(), needed.width()) << arrangement << " " << frm->objectName().toStdString();
+            EXPECT_GE(frm->height(), needed.height()) << arrangement << " " << frm->objectName().toStdString();
+            for (int j = i + 1; j < subs.size(); ++j)
+                EXPECT_FALSE(subs[i]->geometry().intersects(subs[j]->geometry())) << arrangement;
+        }
+        QScrollBar* bar = arrangement == 1 ? w.mdiArea()->verticalScrollBar() : w.mdiArea()->horizontalScrollBar();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > 0; }, 2000)) << arrangement;
+    }
+}
+
 TEST_F(MainWindowTest, AFixedBorderWindowKeepsItsSizeAndHasNoMaximiseButton) {
     frmMain w;
     w.resize(800, 600);
@@ -241,6 +292,22 @@ TEST_P(TileRectsTest, FillTheAreaWithoutOverlap) {
             EXPECT_EQ(horizontal ? r.width() : r.height(), horizontal ? area.width() : area.height());
     }
 }
+// With a least size larger than the area allows, every rectangle keeps that size and none overlaps another.
+TEST_P(TileRectsTest, NeverGoBelowTheLeastSize) {
+    const auto [count, horizontal] = GetParam();
+    const QRect area(0, 0, 801, 599);
+    const QSize least(500, 330);
+    const QList<QRect> rects = TileRects(area, count, horizontal, least);
+    ASSERT_EQ(rects.size(), count);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_GE(rects[i].width(), least.width()) << i;
+        EXPECT_GE(rects[i].height(), least.height()) << i;
+        EXPECT_TRUE(rects[i].left() >= area.left() && rects[i].top() >= area.top()) << i;
+        for (int j = i + 1; j < count; ++j)
+            EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Counts, TileRectsTest,
                          ::testing::Combine(::testing::Values(1, 2, 3, 4, 5, 7, 10), ::testing::Bool()));
 

@@ -1,6 +1,6 @@
 #pragma once
-// A fresh application folder for each test, with the program's final exit recorded instead of taken,
-// its own single-instance lock and the splash waits left out.
+// A fresh application folder for each test (so its own single-instance lock), with the program's final exit
+// recorded instead of taken and the splash waits left out.
 
 #include "platform/SingleInstance.h"
 #include "shell/frmMain.h"
@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QWidget>
 
@@ -19,7 +20,6 @@ class ShellFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         originalDir_ = QDir::currentPath();
-        SingleInstance::setLockPathForTesting(folder.path() + "/odomark.lock");
         SetFinalExit([this](int code) { exits.append(code); });
         ResetProgramEnded();
         frmSplash::setWaiting(false);
@@ -28,7 +28,7 @@ protected:
     void TearDown() override {
         SetFinalExit({});
         ResetProgramEnded();
-        SingleInstance::setLockPathForTesting(QString());
+        SingleInstance::Release();
         frmSplash::setWaiting(true);
         closeAllWindows();
         QDir::setCurrent(originalDir_);
@@ -50,3 +50,20 @@ protected:
 private:
     QString originalDir_;
 };
+
+// Stores 300 trips and overwrites a page in the middle of the file, as a failing disk does: most trips can
+// still be read, but a full read of the trip table fails.
+inline void DamageTripTable(const AppFolder& folder) {
+    folder.exec("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300) "
+                "INSERT INTO tblMain (TripID, Destination, StartDate, Notes) "
+                "SELECT 'T-' || x, 'Destination ' || x, '10/18/2007', 'Notes of trip ' || x FROM n");
+    QFile file(folder.databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray header = file.read(18);
+    const qint64 pageSize = (static_cast<unsigned char>(header[16]) << 8) | static_cast<unsigned char>(header[17]);
+    ASSERT_GT(pageSize, 0);
+    const qint64 pages = file.size() / pageSize;
+    ASSERT_GE(pages, 6);
+    ASSERT_TRUE(file.seek((pages / 2) * pageSize));
+    ASSERT_EQ(file.write(QByteArray(static_cast<int>(pageSize), '\xff')), pageSize);
+}

@@ -7,14 +7,17 @@
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTimer>
+
+#include <functional>
+#include <sys/stat.h>
 
 namespace {
 const QString kRunning = "Odomark is already running on this computer! ";
@@ -22,9 +25,30 @@ const QString kRunning = "Odomark is already running on this computer! ";
 
 using StartUpTest = ShellFixture;
 
+// Another copy of the program: a separate process holding the folder's lock until it is killed.
+class OtherCopy {
+public:
+    explicit OtherCopy(const QString& lockPath) {
+        // One process from the lock to the end: the shell locks its descriptor, then becomes the sleep.
+        process_.start("sh", {"-c", "exec 9>>\"$1\" && flock -n 9 && echo locked && exec sleep 60", "sh", lockPath});
+        held_ = process_.waitForReadyRead(10000) && process_.readAll().startsWith("locked");
+    }
+    ~OtherCopy() { crash(); }
+    bool held() const { return held_; }
+    // Ends the way a crash does: nothing is cleaned up, the lock file stays behind.
+    void crash() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+    bool held_ = false;
+};
+
 TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheDatabase) {
-    QLockFile first(SingleInstance::LockPath());
-    ASSERT_TRUE(first.tryLock(0));
+    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    ASSERT_TRUE(first.held());
     // Without a database the start-up would say so; the second copy must stop before that test.
     QFile::remove(folder.databasePath());
     MsgBoxScript script;
@@ -38,37 +62,124 @@ TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheD
     EXPECT_EQ(objTrip, nullptr);
 }
 
-TEST_F(StartUpTest, AnotherProcessHoldingTheLockRefusesThisCopy) {
-    QProcess other;
-    other.start("sleep", {"30"});
-    ASSERT_TRUE(other.waitForStarted());
-    QFile lock(SingleInstance::LockPath());
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(other.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
-    EXPECT_FALSE(SingleInstance::Acquire());
-    other.kill();
-    other.waitForFinished();
-    // The same lock left by a process that is gone (a crash) does not stop the next start.
-    EXPECT_TRUE(SingleInstance::Acquire());
+// One copy per application folder, so per database, whatever the copies' environments; the lock goes with
+// the process that held it, and the next copy takes it over.
+TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
+    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toUtf8());
+    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    ASSERT_TRUE(first.held());
+    for (const char* runtime : {"", "/nonexistent", "/run"}) {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::HeldElsewhere) << runtime;
+    }
+    if (hadRuntime)
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    {
+        AppFolder other;
+        EXPECT_EQ(SingleInstance::Acquire(other.path()), SingleInstance::Lock::Taken);
+        SingleInstance::Release();
+    }
+    App::setPathForTesting(folder.path());
+
+    first.crash();
+    ASSERT_TRUE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
+    EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::Taken);
     SingleInstance::Release();
-    EXPECT_FALSE(QFileInfo::exists(SingleInstance::LockPath()));
+    EXPECT_FALSE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
 }
 
-TEST_F(StartUpTest, MissingDatabaseShowsItsBoxAndEndsWithoutTheMainWindow) {
-    QFile::remove(folder.databasePath());
-    QDir::setCurrent(QDir::tempPath());
+// Whatever a lock file holds, only a live holder of the lock blocks: files left by crashes, by another
+// computer or by older versions never do.
+TEST_F(StartUpTest, ALockFileThatNoLiveCopyHoldsNeverBlocks) {
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QByteArray contents[] = {
+        "",
+        "12345\nodomark\nanother-computer\n",
+        QByteArray::number(QCoreApplication::applicationPid()) + "\nodomark\n" + host + "\n",
+        "1\ninit\n" + host + "\n",
+        QByteArray("\0\xff garbage", 10),
+    };
+    const QString path = SingleInstance::LockPath(folder.path());
+    for (const QByteArray& content : contents) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::Taken) << content.toHex().data();
+        SingleInstance::Release();
+    }
+}
+
+// A lock that cannot be made is not another copy: the start goes on without the check, promptly.
+TEST_F(StartUpTest, ALockThatCannotBeMadeNeverClaimsAnotherCopy) {
+    const QString path = SingleInstance::LockPath(folder.path());
+    const std::function<bool()> places[] = {
+        [&] { return QDir().mkpath(path); },
+        [&] { return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0; },
+        [&] { return QFile::link(folder.databasePath(), path); },
+        [&] { return QDir(folder.path() + "/miles").removeRecursively(); },
+    };
+    for (const auto& makePlace : places) {
+        ASSERT_TRUE(makePlace());
+        QString why;
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(SingleInstance::Acquire(folder.path(), &why), SingleInstance::Lock::Unavailable);
+        EXPECT_LT(timer.elapsed(), 2000);
+        EXPECT_TRUE(why.contains(path)) << why.toStdString();
+        QDir().rmdir(path);
+        QFile::remove(path);
+    }
+    // Without the miles folder, the start-up goes on to say that the database is missing, and nothing else.
     MsgBoxScript script;
     EXPECT_FALSE(StartUp());
     ASSERT_EQ(script.count(), 1);
     EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
-    EXPECT_EQ(script.last().text, "Database Not Found.\r\n\r\nThe database must reside in the folder where it was "
-                                  "originally installed.");
-    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
-    EXPECT_EQ(exits, QList<int>{0});
-    EXPECT_EQ(frmMain::instance(), nullptr);
-    // The test moved the current directory there, and shutdown leaves it there.
-    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+}
+
+// Only a file is a database: a folder, a named pipe or a dangling link of that name is as good as none.
+TEST_F(StartUpTest, MissingDatabaseShowsItsBoxAndEndsWithoutTheMainWindow) {
+    const QByteArray database = QFile::encodeName(folder.databasePath());
+    const std::function<bool()> inPlace[] = {
+        [] { return true; },
+        [&] { return ::mkdir(database.constData(), 0755) == 0; },
+        [&] { return ::mkfifo(database.constData(), 0644) == 0; },
+        [&] { return ::symlink("gone.mil", database.constData()) == 0; },
+    };
+    // A start-up that goes on opens the first-use window: it is closed and counted instead of waiting.
+    int windowsOpened = 0;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++windowsOpened;
+            modal->close();
+        }
+    });
+    guard.start(20);
+    for (const auto& makePlace : inPlace) {
+        QFile::remove(folder.databasePath());
+        QDir().rmdir(folder.databasePath());
+        ASSERT_TRUE(makePlace());
+        QDir::setCurrent(QDir::tempPath());
+        exits.clear();
+        ResetProgramEnded();
+        MsgBoxScript script;
+        EXPECT_FALSE(StartUp());
+        ASSERT_EQ(script.count(), 1);
+        EXPECT_EQ(script.last().title, " ERROR - DATABASE NOT FOUND");
+        EXPECT_EQ(script.last().text, "Database Not Found.\r\n\r\nThe database must reside in the folder where it "
+                                      "was originally installed.");
+        EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+        EXPECT_EQ(exits, QList<int>{0});
+        EXPECT_EQ(frmMain::instance(), nullptr);
+        // The test moved the current directory there, and shutdown leaves it there.
+        EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    }
+    EXPECT_EQ(windowsOpened, 0);
 }
 
 TEST_F(StartUpTest, FailureToCreateTheTripObjectIsLoggedReportedAndEndsTheProgram) {
@@ -170,4 +281,25 @@ TEST_F(StartUpWithLibraryTest, StoringTheFirstProfileGoesOnToTheMainWindow) {
     EXPECT_EQ(folder.scalar("SELECT OwnerID FROM tblOwner").toString(), "Smith - 431");
     EXPECT_TRUE(frmMain::instance()->isVisible());
     EXPECT_TRUE(exits.isEmpty());
+}
+
+// A damaged trip file is found at start-up: the user learns what it means and where the backups are, the
+// check's result goes to the log, and the program goes on with what can be read.
+TEST_F(StartUpWithLibraryTest, ADamagedDatabaseIsReportedAndLoggedAndTheProgramGoesOn) {
+    folder.addOwner("Anne", "Smith");
+    DamageTripTable(folder);
+    MsgBoxScript script;
+    EXPECT_TRUE(StartUp());
+    ASSERT_EQ(script.count(), 1);
+    const QString text = script.last().text;
+    EXPECT_TRUE(text.startsWith("The trip file is damaged:\r\n" + QDir::toNativeSeparators(folder.databasePath())))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("will not change or repair the file without asking you"));
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(folder.path() + "/miles/backups")));
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_EQ(script.last().title, "Odomark");
+    EXPECT_TRUE(frmMain::instance()->isVisible());
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Error: 11\r\nCheckDatabase - Quick Check\r\n---\r\n"));
 }
