@@ -187,6 +187,10 @@ public:
         QSize hint = QMdiSubWindow::sizeHint();
         if (const QScreen* s = screen())
             hint = hint.boundedTo(s->availableGeometry().size());
+        // Within the client area as well where it is shown: a child that fits needs no scrolling to reach its
+        // buttons; its list scrolls sideways instead. Never below what its layout needs.
+        if (const QWidget* client = parentWidget(); client && client->isVisible() && !client->size().isEmpty())
+            hint = hint.boundedTo(client->size());
         return hint.expandedTo(minimumSizeHint());
     }
 };

@@ -62,18 +62,21 @@ TEST_F(CommandsWithTripsTest, ChildWindowsOpenAtTheSizeTheirLayoutNeeds) {
     script.allowUnscripted();
     w.mnuUtilsEditTripRecords_Click();
     w.mnuReportsTripReport_Click();
-    const int screenWidth = w.screen()->availableGeometry().width();
+    const QSize client = w.mdiArea()->viewport()->size();
     for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
         QWidget* frm = sub->widget();
         SCOPED_TRACE(frm->objectName().toStdString());
-        EXPECT_LE(sub->width(), screenWidth);
         EXPECT_GE(frm->width(), frm->minimumSizeHint().width());
         EXPECT_GE(frm->height(), frm->minimumSizeHint().height());
         if (auto* edit = qobject_cast<frmEditTrip*>(frm)) {
+            // As wide as its columns need, or as the client area where that is narrower: never both
+            // narrower than its list and than the area (it opened at 460 px in a wider area once).
             QTreeWidget* list = edit->lvTrip;
-            EXPECT_TRUE(list->viewport()->width() >= list->header()->length() || sub->width() == screenWidth)
-                << "the window is " << sub->width() << " px wide, its columns need " << list->header()->length();
-            EXPECT_GT(frm->width(), 700);
+            EXPECT_TRUE(list->viewport()->width() >= list->header()->length() || sub->width() == client.width())
+                << "the window is " << sub->width() << " px wide in an area of " << client.width()
+                << ", its columns need " << list->header()->length();
+            EXPECT_LE(sub->width(), std::max(client.width(), sub->minimumSizeHint().width()));
+            EXPECT_LE(sub->height(), std::max(client.height(), sub->minimumSizeHint().height()));
         } else {
             EXPECT_EQ(frm->size(), frm->minimumSize()); // the fixed border keeps its layout's size
         }
