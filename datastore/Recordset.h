@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -70,6 +71,12 @@ public:
         }
     }
 
+    // The stored text itself, without a copy; empty for other types.
+    std::string_view textView() const {
+        const std::string* text = std::get_if<std::string>(&data_);
+        return text ? std::string_view(*text) : std::string_view();
+    }
+
     bool operator==(const Value& other) const { return data_ == other.data_; }
 
 private:
@@ -113,6 +120,14 @@ public:
         if (index < 0 || eof())
             return Value();
         return rows_[position_][static_cast<std::size_t>(index)];
+    }
+
+    // A field of the current row by its column position, without a name search or a copy: for
+    // readers of many rows. Null when there is no current row or no such column.
+    const Value* fieldAt(std::size_t column) const {
+        if (eof() || column >= columns_.size())
+            return nullptr;
+        return &rows_[position_][column];
     }
 
 private:
