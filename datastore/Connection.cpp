@@ -184,8 +184,8 @@ bool ConnectionBase::Execute(const std::string& sql, RecordsetPtr* rows, DbError
                 default: {
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                     const int bytes = sqlite3_column_bytes(stmt, c);
-                    row.push_back(
-                        Value::text(text ? std::string(text, static_cast<std::size_t>(bytes)) : std::string()));
+                    row.push_back(Value::text(text ? std::string_view(text, static_cast<std::size_t>(bytes))
+                                                   : std::string_view()));
                 }
                 }
             }

@@ -420,8 +420,8 @@ std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
             if (t.strText.empty())
                 t.strText.resize(1);
             t.strText[0] = "T-" + FormatWhole(next);
-            const std::string sql = tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate,
-                                               false);
+            const std::string sql =
+                tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false);
             trace(sql);
             ran = con.Execute(sql, nullptr, error);
             if (ran)

@@ -55,10 +55,10 @@ QString normalName(const QString& name) {
 } // namespace
 
 const QStringList& TripCsvHeader() {
-    static const QStringList header = {
-        "Trip ID", "Date",    "Destination", "Start Odometer", "End Odometer", "Miles",
-        "Rate",    "Mileage", "Fuel",        "Parking",        "Meals",        "Lodging",
-        "Telephone", "Repairs", "Towing",    "Misc. Expenses", "Total",        "Notes"};
+    static const QStringList header = {"Trip ID",        "Date",    "Destination", "Start Odometer", "End Odometer",
+                                       "Miles",          "Rate",    "Mileage",     "Fuel",           "Parking",
+                                       "Meals",          "Lodging", "Telephone",   "Repairs",        "Towing",
+                                       "Misc. Expenses", "Total",   "Notes"};
     return header;
 }
 
@@ -178,7 +178,8 @@ CsvData ReadCsv(const QByteArray& bytes) {
                     inQuotes = false;
                 }
             } else {
-                if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && (i + 1 >= n || text[i + 1] != QLatin1Char('\n'))))
+                if (c == QLatin1Char('\n') ||
+                    (c == QLatin1Char('\r') && (i + 1 >= n || text[i + 1] != QLatin1Char('\n'))))
                     ++line;
                 field += c;
             }

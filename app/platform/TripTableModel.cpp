@@ -12,8 +12,8 @@ constexpr std::int32_t kNoDate = INT32_MIN;
 
 // The record set's column of each field.
 const char* const kColumnNames[TripTable::kFieldCount] = {
-    "TripID", "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",  "Rate",   "Mileage", "Fuel",
-    "Parking", "Meals",    "Motel",       "Phone",         "Repairs",     "Towing", "Expense", "TotalTrip", "Notes"};
+    "TripID",  "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",  "Rate",    "Mileage",   "Fuel",
+    "Parking", "Meals",     "Motel",       "Phone",         "Repairs",     "Towing", "Expense", "TotalTrip", "Notes"};
 
 struct ColumnSpec {
     TripTable::Field field;
@@ -27,14 +27,22 @@ constexpr Qt::Alignment kCentre = Qt::AlignHCenter | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
 const ColumnSpec kEditColumns[] = {
-    {TripTable::TripId, "Trip ID", kLeft, 60},          {TripTable::Date, "Date", kCentre, 80},
-    {TripTable::Destination, "Destination", kLeft, 160}, {TripTable::Rate, "Rate", kRight, 50},
-    {TripTable::StartOdometer, "Start Miles", kCentre, 75}, {TripTable::EndOdometer, "End Miles", kCentre, 75},
-    {TripTable::Miles, "Total Miles", kCentre, 75},      {TripTable::Fuel, "Fuel", kRight, 70},
-    {TripTable::Parking, "Parking", kRight, 70},         {TripTable::Meals, "Meals", kRight, 70},
-    {TripTable::Lodging, "Lodging", kRight, 70},         {TripTable::Phone, "Phone", kRight, 70},
-    {TripTable::Repairs, "Repairs", kRight, 70},         {TripTable::Towing, "Towing", kRight, 70},
-    {TripTable::Misc, "Misc. Exp", kRight, 70},          {TripTable::Notes, "Notes", kLeft, 200},
+    {TripTable::TripId, "Trip ID", kLeft, 60},
+    {TripTable::Date, "Date", kCentre, 80},
+    {TripTable::Destination, "Destination", kLeft, 160},
+    {TripTable::Rate, "Rate", kRight, 50},
+    {TripTable::StartOdometer, "Start Miles", kCentre, 75},
+    {TripTable::EndOdometer, "End Miles", kCentre, 75},
+    {TripTable::Miles, "Total Miles", kCentre, 75},
+    {TripTable::Fuel, "Fuel", kRight, 70},
+    {TripTable::Parking, "Parking", kRight, 70},
+    {TripTable::Meals, "Meals", kRight, 70},
+    {TripTable::Lodging, "Lodging", kRight, 70},
+    {TripTable::Phone, "Phone", kRight, 70},
+    {TripTable::Repairs, "Repairs", kRight, 70},
+    {TripTable::Towing, "Towing", kRight, 70},
+    {TripTable::Misc, "Misc. Exp", kRight, 70},
+    {TripTable::Notes, "Notes", kLeft, 200},
 };
 
 // Design widths of the selection window are twips, 15 to a pixel.
@@ -374,7 +382,7 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         // The whole text, line breaks and all, where the cell shows one line.
         return field(index.column()) == TripTable::Notes ? table_->text(index.row(), TripTable::Notes)
-                                                          : cellText(index.row(), index.column());
+                                                         : cellText(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         int count = 0;
         const ColumnSpec* spec = specs(columns_, &count);

@@ -78,9 +78,9 @@ private:
     void buildFolded() const;
 
     int rows_ = 0;
-    std::string pool_;                 // every text, back to back
-    std::vector<std::size_t> offsets_; // kTexts per row, and one past the end
-    std::vector<std::int32_t> julian_; // kNoDate where the stored text is no date
+    std::string pool_;                            // every text, back to back
+    std::vector<std::size_t> offsets_;            // kTexts per row, and one past the end
+    std::vector<std::int32_t> julian_;            // kNoDate where the stored text is no date
     std::array<std::vector<double>, 14> numbers_; // NaN for null
     mutable std::string folded_;                  // the searchable texts, made on the first search
     mutable std::vector<std::size_t> foldedOffsets_;

@@ -49,12 +49,18 @@ ImportCheck CheckImportRows(const CsvData& data, const CsvFieldMap& map, const T
     }
     // The file's columns that fill each text box of the trip windows.
     static const std::pair<int, TripTable::Field> boxes[] = {
-        {fldRate, TripTable::Rate},       {fldStartOdometer, TripTable::StartOdometer},
-        {fldEndOdometer, TripTable::EndOdometer}, {fldMiles, TripTable::Miles},
-        {fldFuel, TripTable::Fuel},       {fldParking, TripTable::Parking},
-        {fldMeals, TripTable::Meals},     {fldLodging, TripTable::Lodging},
-        {fldPhone, TripTable::Phone},     {fldRepairs, TripTable::Repairs},
-        {fldTowing, TripTable::Towing},   {fldMisc, TripTable::Misc},
+        {fldRate, TripTable::Rate},
+        {fldStartOdometer, TripTable::StartOdometer},
+        {fldEndOdometer, TripTable::EndOdometer},
+        {fldMiles, TripTable::Miles},
+        {fldFuel, TripTable::Fuel},
+        {fldParking, TripTable::Parking},
+        {fldMeals, TripTable::Meals},
+        {fldLodging, TripTable::Lodging},
+        {fldPhone, TripTable::Phone},
+        {fldRepairs, TripTable::Repairs},
+        {fldTowing, TripTable::Towing},
+        {fldMisc, TripTable::Misc},
         {fldDestination, TripTable::Destination},
     };
     for (qsizetype r = 1; r < data.records.size(); ++r) {
@@ -89,8 +95,8 @@ ImportCheck CheckImportRows(const CsvData& data, const CsvFieldMap& map, const T
         trip.fileTripId = cell(TripTable::TripId);
         trip.values = GatherTrip(txt, trimBlanks(cell(TripTable::Notes)), date, QString(), numbers);
         trip.idExists = !trip.fileTripId.isEmpty() && storedIds.contains(trip.fileTripId);
-        const QString key = duplicateKey(date, txt[fldDestination], trip.values.lngNumbers[0],
-                                         trip.values.lngNumbers[1]);
+        const QString key =
+            duplicateKey(date, txt[fldDestination], trip.values.lngNumbers[0], trip.values.lngNumbers[1]);
         trip.duplicate = seen.contains(key);
         seen.insert(key);
         result.accepted.push_back(std::move(trip));

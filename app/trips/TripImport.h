@@ -11,8 +11,8 @@
 
 struct ImportedTrip {
     int line = 0;
-    TripValueSet values; // as the trip windows gather them; the identifier is left to the batch write
-    QString fileTripId;  // the Trip ID the file gave, if any
+    TripValueSet values;    // as the trip windows gather them; the identifier is left to the batch write
+    QString fileTripId;     // the Trip ID the file gave, if any
     bool idExists = false;  // a stored trip has that Trip ID
     bool duplicate = false; // a stored trip, or an earlier row, has the same date, destination and odometers
 };

@@ -97,7 +97,10 @@ TEST_F(BatchTest, AFailureStoresNoneOfTheBatch) {
         std::string description;
     };
     const std::vector<Case> cases = {
-        {"a date that is no calendar day", [](std::vector<WendloTrip>& t) { t[500].datDate = {2007, 2, 30}; },
+        {"a date that is no calendar day",
+         [](std::vector<WendloTrip>& t) {
+             t[500].datDate = {2007, 2, 30};
+         },
          10004, "The date is not a valid calendar date: 2/30/2007"},
         {"a row the database refuses",
          [this](std::vector<WendloTrip>& t) {
@@ -122,8 +125,7 @@ TEST_F(BatchTest, AFailureStoresNoneOfTheBatch) {
         EXPECT_EQ(addTrips(trips), -1);
         EXPECT_EQ(count(), "1");
         const std::string log = ReadFile(dir_->errorLog());
-        EXPECT_NE(log.find("Error: " + std::to_string(c.number) + "\r\nAddTrips - DLL Function\r\n"),
-                  std::string::npos)
+        EXPECT_NE(log.find("Error: " + std::to_string(c.number) + "\r\nAddTrips - DLL Function\r\n"), std::string::npos)
             << log;
         EXPECT_NE(log.find(c.description), std::string::npos) << log;
         EXPECT_TRUE(shown().empty()); // the caller tells the user; the library shows nothing

@@ -17,14 +17,14 @@ QT_END_NAMESPACE
 
 namespace {
 
-std::vector<std::string> kColumns = {"TripID", "Destination", "Rate",  "StartOdometer", "EndOdometer", "Miles",
-                                     "Fuel",   "Parking",     "Meals", "Motel",         "Phone",       "Repairs",
-                                     "Towing", "Expense",     "Mileage", "TotalTrip",   "StartDate",   "Notes"};
+std::vector<std::string> kColumns = {"TripID", "Destination", "Rate",    "StartOdometer", "EndOdometer", "Miles",
+                                     "Fuel",   "Parking",     "Meals",   "Motel",         "Phone",       "Repairs",
+                                     "Towing", "Expense",     "Mileage", "TotalTrip",     "StartDate",   "Notes"};
 
 std::vector<Value> tripRow(const std::string& id, const std::string& destination, const std::string& notes,
                            const Value& date = Value::text("10/18/2007")) {
-    std::vector<Value> row = {Value::text(id), Value::text(destination), Value::real(0.475), Value::integer(12000),
-                              Value::integer(12088), Value::integer(88)};
+    std::vector<Value> row = {Value::text(id),       Value::text(destination), Value::real(0.475),
+                              Value::integer(12000), Value::integer(12088),    Value::integer(88)};
     for (double money : {12.75, 2.5, 0.1, 89.99, 1.25, 0.0, 1234567.0, 3.5, 41.8, 1386.64})
         row.push_back(Value::real(money));
     row.push_back(date);
@@ -100,7 +100,8 @@ TEST(TripCsv, WhatWeWriteReadsBackInPythonAndInOurReader) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QByteArray csv = TripsToCsv(*table, allRows(*table));
     QLocale::setDefault(QLocale::c());
-    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF" "Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,"
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"
+                               "Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,"
                                "Mileage,Fuel,Parking,Meals,Lodging,Telephone,Repairs,Towing,Misc. Expenses,Total,"
                                "Notes\r\n"));
     EXPECT_NE(csv.indexOf("T-1,2007-10-18,plain,12000,12088,88,0.475,41.8,12.75,2.5,0.1,89.99,1.25,0,1234567,3.5,"
@@ -154,7 +155,12 @@ TEST(TripCsv, ReadsWhatSpreadsheetsWrite) {
         QList<int> lines;
     } cases[] = {
         {"comma, LF", "a,b\n1,2\n", ',', {{"a", "b"}, {"1", "2"}}, {1, 2}},
-        {"semicolon, CRLF, BOM", "\xEF\xBB\xBF" "a;b\r\n1,5;2\r\n", ';', {{"a", "b"}, {"1,5", "2"}}, {1, 2}},
+        {"semicolon, CRLF, BOM",
+         "\xEF\xBB\xBF"
+         "a;b\r\n1,5;2\r\n",
+         ';',
+         {{"a", "b"}, {"1,5", "2"}},
+         {1, 2}},
         {"CR only, no last line end", "a,b\r1,2", ',', {{"a", "b"}, {"1", "2"}}, {1, 2}},
         {"quoted delimiters, quotes and line breaks",
          "a,b\n\"x, \"\"y\"\"\",\"two\r\nlines\"\n3,4\n",
@@ -185,8 +191,8 @@ TEST(TripCsv, HeaderNamesMapToFields) {
     const CsvFieldMap own = MapCsvHeader(TripCsvHeader());
     for (int f = 0; f < TripTable::kFieldCount; ++f)
         EXPECT_EQ(own[std::size_t(f)], f);
-    const CsvFieldMap other = MapCsvHeader({"notes", " TRIP # ", "Start Miles", "Unknown", "misc exp", "Total",
-                                            "Date", "Destination", "Lodging Cost"});
+    const CsvFieldMap other = MapCsvHeader(
+        {"notes", " TRIP # ", "Start Miles", "Unknown", "misc exp", "Total", "Date", "Destination", "Lodging Cost"});
     EXPECT_EQ(other[TripTable::Notes], 0);
     EXPECT_EQ(other[TripTable::TripId], 1);
     EXPECT_EQ(other[TripTable::StartOdometer], 2);

@@ -18,10 +18,10 @@ struct Row {
 };
 
 Recordset recordset(const std::vector<Row>& rows) {
-    std::vector<std::string> columns = {"ID",     "TripID",  "Destination", "Rate",    "StartOdometer",
-                                        "EndOdometer", "Miles", "Fuel",   "Parking", "Meals",
-                                        "Motel",  "Phone",   "Repairs",     "Towing",  "Expense",
-                                        "Mileage", "TotalTrip", "StartDate", "Notes"};
+    std::vector<std::string> columns = {"ID",          "TripID",    "Destination", "Rate",    "StartOdometer",
+                                        "EndOdometer", "Miles",     "Fuel",        "Parking", "Meals",
+                                        "Motel",       "Phone",     "Repairs",     "Towing",  "Expense",
+                                        "Mileage",     "TotalTrip", "StartDate",   "Notes"};
     std::vector<std::vector<Value>> data;
     std::int64_t id = 1;
     for (const Row& r : rows) {
@@ -78,18 +78,18 @@ TEST(TripTableModel, BothListsShowTheirColumnsFormatsAndAlignments) {
     QStringList headers;
     for (int c = 0; c < 16; ++c)
         headers << edit.headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, QStringList({"Trip ID", "Date", "Destination", "Rate", "Start Miles", "End Miles",
-                                    "Total Miles", "Fuel", "Parking", "Meals", "Lodging", "Phone", "Repairs",
-                                    "Towing", "Misc. Exp", "Notes"}));
+    EXPECT_EQ(headers,
+              QStringList({"Trip ID", "Date", "Destination", "Rate", "Start Miles", "End Miles", "Total Miles", "Fuel",
+                           "Parking", "Meals", "Lodging", "Phone", "Repairs", "Towing", "Misc. Exp", "Notes"}));
     QStringList row0, row3;
     for (int c = 0; c < 16; ++c) {
         row0 << edit.cellText(0, c, english);
         row3 << edit.cellText(3, c, english);
     }
-    EXPECT_EQ(row0, QStringList({"T-1", "9/30/2007", "Boston", "0.48", "100", "150", "50", "999.00", "2.50", "", "",
-                                 "", "", "", "", "first second line"}));
-    EXPECT_EQ(row3, QStringList({"t-3", "1/15/2008", "BOSTON", "12.35", "7", "8", "1", "0.05", "2.50", "", "", "",
-                                 "", "", "", "parking receipt"}));
+    EXPECT_EQ(row0, QStringList({"T-1", "9/30/2007", "Boston", "0.48", "100", "150", "50", "999.00", "2.50", "", "", "",
+                                 "", "", "", "first second line"}));
+    EXPECT_EQ(row3, QStringList({"t-3", "1/15/2008", "BOSTON", "12.35", "7", "8", "1", "0.05", "2.50", "", "", "", "",
+                                 "", "", "parking receipt"}));
     EXPECT_EQ(edit.cellText(1, 7, english), "1,000.00");
     EXPECT_EQ(edit.cellText(2, 1, english), "not a date"); // shown as stored when it is no date
     EXPECT_EQ(edit.index(0, 15).data(Qt::ToolTipRole).toString(), "first\r\nsecond line");
@@ -165,12 +165,12 @@ TEST(TripTableModel, TheFilterKeepsMatchingRowsAndCountsThem) {
         QStringList ids;
     } cases[] = {
         {"boston", {}, {}, {"T-1", "t-3"}},
-        {"ZURICH", {}, {}, {"T-2"}},              // accents and case ignored
-        {"strasse", {}, {}, {"T-2"}},             // in the notes, ß folded
-        {"Zür", {}, {}, {"T-2"}},                 // typed with its accent
-        {"first second", {}, {}, {"T-1"}},        // a line break matches a blank
-        {"t-1", {}, {}, {"T-1", "T-10"}},         // in the Trip ID
-        {"bostonfirst", {}, {}, {}},              // never across two fields
+        {"ZURICH", {}, {}, {"T-2"}},       // accents and case ignored
+        {"strasse", {}, {}, {"T-2"}},      // in the notes, ß folded
+        {"Zür", {}, {}, {"T-2"}},          // typed with its accent
+        {"first second", {}, {}, {"T-1"}}, // a line break matches a blank
+        {"t-1", {}, {}, {"T-1", "T-10"}},  // in the Trip ID
+        {"bostonfirst", {}, {}, {}},       // never across two fields
         {"", QDate(2007, 10, 1), {}, {"T-2", "t-3"}},
         {"", {}, QDate(2007, 10, 2), {"T-2", "T-1"}},
         {"", QDate(2007, 9, 30), QDate(2007, 10, 2), {"T-2", "T-1"}},
@@ -180,8 +180,8 @@ TEST(TripTableModel, TheFilterKeepsMatchingRowsAndCountsThem) {
     for (const auto& c : cases) {
         list.setFilterText(QString::fromUtf8(c.text));
         list.setDateRange(c.from, c.to);
-        EXPECT_EQ(column(list, 0), c.ids) << c.text << " " << qPrintable(c.from.toString()) << "-"
-                                          << qPrintable(c.to.toString());
+        EXPECT_EQ(column(list, 0), c.ids)
+            << c.text << " " << qPrintable(c.from.toString()) << "-" << qPrintable(c.to.toString());
         EXPECT_EQ(list.shownCount(), c.ids.size());
     }
     EXPECT_GT(counts, 0);

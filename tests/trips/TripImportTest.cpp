@@ -1,7 +1,7 @@
 // Checking the rows of a CSV file before they are stored, and the round trip through the batch write.
+#include "trips/TripImport.h"
 #include "platform/TripLoader.h"
 #include "support/AppFolder.h"
-#include "trips/TripImport.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -34,18 +34,18 @@ TEST(TripImport, RowsAreCheckedWithTheTripWindowsRules) {
     app.addTrip("Boston", "10/18/2007"); // T-1, odometers 0
     const auto stored = storedTable(app);
     const QByteArray file = "Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,Fuel,Notes\n"
-                            "X-1,2007-10-19,Albany,100,250,150,0.475,12.5,ok\n"                // 2
-                            "X-2,2007-10-19,,100,250,150,0.475,12.5,\n"                        // 3
-                            "X-3,2007-10-19,Albany,100,250,,0.475,12.5,\n"                     // 4
-                            "X-4,2007-10-19,Albany,100,250,150,abc,12.5,\n"                    // 5
-                            "X-5,2007-02-30,Albany,100,250,150,0.475,12.5,\n"                  // 6
-                            "X-6,,Albany,100,250,150,0.475,12.5,\n"                            // 7
-                            "X-7,2007-10-19,Albany,100,250,150,0.475,1e40,\n"                  // 8
-                            "T-1,10/20/2007,Chicago,0,0,5,,,\"two\nlines\"\n"                  // 9
-                            "X-9,2007-10-18,BOSTON,0,0,1,,,\n"                                 // 11
-                            "X-10,2007-10-19,albany,100,250,150,0.475,12.5,again\n"            // 12
-                            "X-11,2007-10-19,Albany,100,40000,,0.475,12.5,\n"                  // 13
-                            "X-12,2007-10-19,\"Albany,\"\"NY\"\"\",1,\"never closed\n";        // 14
+                            "X-1,2007-10-19,Albany,100,250,150,0.475,12.5,ok\n"         // 2
+                            "X-2,2007-10-19,,100,250,150,0.475,12.5,\n"                 // 3
+                            "X-3,2007-10-19,Albany,100,250,,0.475,12.5,\n"              // 4
+                            "X-4,2007-10-19,Albany,100,250,150,abc,12.5,\n"             // 5
+                            "X-5,2007-02-30,Albany,100,250,150,0.475,12.5,\n"           // 6
+                            "X-6,,Albany,100,250,150,0.475,12.5,\n"                     // 7
+                            "X-7,2007-10-19,Albany,100,250,150,0.475,1e40,\n"           // 8
+                            "T-1,10/20/2007,Chicago,0,0,5,,,\"two\nlines\"\n"           // 9
+                            "X-9,2007-10-18,BOSTON,0,0,1,,,\n"                          // 11
+                            "X-10,2007-10-19,albany,100,250,150,0.475,12.5,again\n"     // 12
+                            "X-11,2007-10-19,Albany,100,40000,,0.475,12.5,\n"           // 13
+                            "X-12,2007-10-19,\"Albany,\"\"NY\"\"\",1,\"never closed\n"; // 14
     const CsvData data = ReadCsv(file);
     const ImportCheck check = CheckImportRows(data, MapCsvHeader(data.records[0].fields), *stored, QLocale::c());
 
@@ -113,8 +113,7 @@ TEST(TripImport, ExportImportExportGivesTheSameFileButForTripIds) {
                         .arg(5 + i % 40)
                         .arg(10.0 + i % 9 * 0.25)
                         .arg(double(0.475f * float(5 + i % 40)), 0, 'g', 7)
-                        .arg(double(float(10.0 + i % 9 * 0.25) + 2.5f + 0.1f + 0.475f * float(5 + i % 40)), 0, 'g',
-                             7)
+                        .arg(double(float(10.0 + i % 9 * 0.25) + 2.5f + 0.1f + 0.475f * float(5 + i % 40)), 0, 'g', 7)
                         .arg(1 + i % 12)
                         .arg(1 + i % 28));
     }
