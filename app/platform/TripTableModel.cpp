@@ -433,14 +433,14 @@ void TripFilterModel::setSourceModel(QAbstractItemModel* source) {
     emit countChanged();
 }
 
-// A new table comes in database order, the list's starting state; the filter stays.
+// A new table comes in database order, unsorted as a refilled list is; the filter and the direction
+// of the next click stay.
 void TripFilterModel::sourceReset() {
     const int rows = model_ ? model_->table().rowCount() : 0;
     order_.resize(std::size_t(rows));
     for (int i = 0; i < rows; ++i)
         order_[std::size_t(i)] = i;
     sortColumn_ = -1;
-    sortOrder_ = Qt::AscendingOrder;
     position_.assign(std::size_t(rows), -1);
     shown_.clear();
     for (int row : order_) {
@@ -462,30 +462,41 @@ void TripFilterModel::sort(int column, Qt::SortOrder order) {
     sortOrder_ = order;
     const TripTable& table = model_->table();
     const TripTable::Field field = model_->field(column);
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    relayout(QAbstractItemModel::VerticalSortHint, [&] {
+        // Stable, so rows that tie keep the order the previous sort gave them.
+        if (order == Qt::AscendingOrder)
+            std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return table.less(a, b, field); });
+        else
+            std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return table.less(b, a, field); });
+        shown_.clear();
+        for (int row : order_) {
+            if (position_[std::size_t(row)] >= 0)
+                shown_.push_back(row);
+        }
+    });
+}
+
+// The rows change as one layout change, so the view keeps its current row and selection on the trips
+// that stay; what is hidden drops out of them.
+template <typename Change> void TripFilterModel::relayout(QAbstractItemModel::LayoutChangeHint hint, Change change) {
+    emit layoutAboutToBeChanged({}, hint);
     const QModelIndexList before = persistentIndexList();
     std::vector<int> sourceRows;
     sourceRows.reserve(std::size_t(before.size()));
     for (const QModelIndex& index : before)
         sourceRows.push_back(shown_[std::size_t(index.row())]);
-    // Stable, so rows that tie keep the order the previous sort gave them.
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return table.less(a, b, field); });
-    else
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) { return table.less(b, a, field); });
-    shown_.clear();
-    for (int row : order_) {
-        if (position_[std::size_t(row)] >= 0) {
-            position_[std::size_t(row)] = int(shown_.size());
-            shown_.push_back(row);
-        }
-    }
+    change();
+    std::fill(position_.begin(), position_.end(), -1);
+    for (std::size_t i = 0; i < shown_.size(); ++i)
+        position_[std::size_t(shown_[i])] = int(i);
     QModelIndexList after;
     after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i)
-        after.append(index(position_[std::size_t(sourceRows[std::size_t(i)])], before[i].column()));
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const int row = position_[std::size_t(sourceRows[std::size_t(i)])];
+        after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
+    }
     changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit layoutChanged({}, hint);
 }
 
 void TripFilterModel::setFilterText(const QString& text) {
@@ -524,19 +535,16 @@ bool TripFilterModel::accepts(int row) const {
 void TripFilterModel::applyFilter(bool narrowed) {
     if (!model_)
         return;
-    beginResetModel();
-    const std::vector<int>& candidates = narrowed ? shown_ : order_;
-    std::vector<int> kept;
-    kept.reserve(candidates.size());
-    for (int row : candidates) {
-        if (accepts(row))
-            kept.push_back(row);
-    }
-    std::fill(position_.begin(), position_.end(), -1);
-    for (std::size_t i = 0; i < kept.size(); ++i)
-        position_[std::size_t(kept[i])] = int(i);
-    shown_ = std::move(kept);
-    endResetModel();
+    relayout(QAbstractItemModel::NoLayoutChangeHint, [&] {
+        const std::vector<int>& candidates = narrowed ? shown_ : order_;
+        std::vector<int> kept;
+        kept.reserve(candidates.size());
+        for (int row : candidates) {
+            if (accepts(row))
+                kept.push_back(row);
+        }
+        shown_ = std::move(kept);
+    });
     emit countChanged();
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QDate>
 #include <QLocale>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -127,7 +128,7 @@ public:
     TripTableModel* tripModel() const { return model_; }
 
     // A header click: the direction flips at every click, whichever column; a new list starts
-    // ascending, so the first click sorts descending.
+    // ascending, so the first click sorts descending. The direction outlives a refill of the list.
     void sortByClick(int column);
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     int sortColumn() const { return sortColumn_; }
@@ -160,9 +161,10 @@ signals:
 private:
     void sourceReset();
     void applyFilter(bool narrowed);
+    template <typename Change> void relayout(QAbstractItemModel::LayoutChangeHint hint, Change change);
     bool accepts(int row) const;
 
-    TripTableModel* model_ = nullptr;
+    QPointer<TripTableModel> model_;
     std::vector<int> order_;    // every table row, sorted
     std::vector<int> shown_;    // the rows of order_ the filter keeps
     std::vector<int> position_; // shown_ position of each table row, -1 when hidden

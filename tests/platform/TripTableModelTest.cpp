@@ -1,6 +1,7 @@
 // The one trip model: the cells, headers and alignments of both lists, their sort rule, and the filter.
 #include "platform/TripTableModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST(TripTableModel, CountTextGroupsThousands) {
     EXPECT_EQ(list.countText(QLocale(QLocale::German, QLocale::Germany)), "1 of 4.311 trips");
 }
 
-// Sorting keeps the current row on the same trip; a new table starts in database order.
+// Sorting keeps the current row on the same trip; a new table comes unsorted, in database order.
 TEST(TripTableModel, SortingKeepsTheCurrentTripAndANewTableStartsOver) {
     TripTableModel model(TripTableModel::Columns::EditList);
     model.setTable(sample());
@@ -226,6 +227,26 @@ TEST(TripTableModel, SortingKeepsTheCurrentTripAndANewTableStartsOver) {
     model.setTable(sample());
     EXPECT_EQ(list.sortColumn(), -1);
     EXPECT_EQ(column(list, 0), QStringList({"T-1", "t-3"})); // the filter stays
-    list.sortByClick(0);
-    EXPECT_EQ(list.sortOrder(), Qt::DescendingOrder);
+    list.sortByClick(0);                                     // the direction goes on flipping from the last click
+    EXPECT_EQ(list.sortOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(column(list, 0), QStringList({"T-1", "t-3"}));
+}
+
+// Qt's model checker watches the proxy through sorts, filters and a new table.
+TEST(TripTableModel, TheProxyKeepsQtsModelRules) {
+    TripTableModel model(TripTableModel::Columns::EditList);
+    model.setTable(sample());
+    TripFilterModel list;
+    list.setSourceModel(&model);
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const QPersistentModelIndex kept = list.index(3, 2); // t-3
+    list.sortByClick(1);
+    list.setFilterText("o");
+    list.sortByClick(2);
+    EXPECT_EQ(kept.data().toString(), "BOSTON");
+    list.setDateRange(QDate(2007, 10, 1), QDate());
+    model.setTable(sample());
+    list.setFilterText(QString());
+    list.setDateRange({}, {});
+    EXPECT_EQ(list.rowCount(), 5);
 }
