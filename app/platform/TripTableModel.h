@@ -69,6 +69,8 @@ public:
     static std::string fold(std::string_view utf8);
     // Whether Trip ID, destination or notes contain an already folded needle.
     bool contains(int row, std::string_view foldedNeedle) const;
+    // Makes the search texts now (a window can do it once its list is shown) instead of on the first search.
+    void prepareSearch() const { buildFolded(); }
 
 private:
     static QByteArrayView toByteView(std::string_view s) { return QByteArrayView(s.data(), qsizetype(s.size())); }
