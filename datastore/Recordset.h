@@ -174,7 +174,7 @@ private:
         bytes_[kTag] = static_cast<unsigned char>(Type::Null);
     }
 
-    alignas(8) unsigned char bytes_[16];
+    alignas(8) unsigned char bytes_[16] = {};
 };
 static_assert(sizeof(Value) == 16, "a value stays 16 bytes");
 
