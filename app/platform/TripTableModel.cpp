@@ -15,7 +15,7 @@ const char* const kColumnNames[TripTable::kFieldCount] = {
     "TripID",  "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",  "Rate",    "Mileage",   "Fuel",
     "Parking", "Meals",     "Motel",       "Phone",         "Repairs",     "Towing", "Expense", "TotalTrip", "Notes"};
 
-struct ColumnSpec {
+struct ColumnLayout {
     TripTable::Field field;
     const char* header;
     Qt::Alignment alignment;
@@ -26,7 +26,7 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kCentre = Qt::AlignHCenter | Qt::AlignVCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 
-const ColumnSpec kEditColumns[] = {
+const ColumnLayout kEditColumns[] = {
     {TripTable::TripId, "Trip ID", kLeft, 60},
     {TripTable::Date, "Date", kCentre, 80},
     {TripTable::Destination, "Destination", kLeft, 160},
@@ -46,14 +46,14 @@ const ColumnSpec kEditColumns[] = {
 };
 
 // Design widths of the selection window are twips, 15 to a pixel.
-const ColumnSpec kSelectionColumns[] = {
+const ColumnLayout kSelectionColumns[] = {
     {TripTable::TripId, "Trip #", kLeft, 1000 / 15},
     {TripTable::Date, "Date", kCentre, 1500 / 15},
     {TripTable::Destination, "Destination", kCentre, 2500 / 15},
     {TripTable::Total, "Total", kRight, 1200 / 15},
 };
 
-const ColumnSpec* specs(TripTableModel::Columns columns, int* count) {
+const ColumnLayout* layouts(TripTableModel::Columns columns, int* count) {
     if (columns == TripTableModel::Columns::SelectionList) {
         *count = int(std::size(kSelectionColumns));
         return kSelectionColumns;
@@ -322,14 +322,14 @@ void TripTableModel::setTable(std::shared_ptr<const TripTable> table) {
 
 TripTable::Field TripTableModel::field(int column) const {
     int count = 0;
-    const ColumnSpec* spec = specs(columns_, &count);
-    return column >= 0 && column < count ? spec[column].field : TripTable::TripId;
+    const ColumnLayout* layout = layouts(columns_, &count);
+    return column >= 0 && column < count ? layout[column].field : TripTable::TripId;
 }
 
 int TripTableModel::columnWidth(int column) const {
     int count = 0;
-    const ColumnSpec* spec = specs(columns_, &count);
-    return column >= 0 && column < count ? spec[column].width : 0;
+    const ColumnLayout* layout = layouts(columns_, &count);
+    return column >= 0 && column < count ? layout[column].width : 0;
 }
 
 QString TripTableModel::cellText(int row, int column, const QLocale& locale) const {
@@ -369,7 +369,7 @@ int TripTableModel::rowCount(const QModelIndex& parent) const {
 
 int TripTableModel::columnCount(const QModelIndex& parent) const {
     int count = 0;
-    specs(columns_, &count);
+    layouts(columns_, &count);
     return parent.isValid() ? 0 : count;
 }
 
@@ -385,8 +385,8 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
                                                          : cellText(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         int count = 0;
-        const ColumnSpec* spec = specs(columns_, &count);
-        return index.column() < count ? QVariant(int(spec[index.column()].alignment)) : QVariant();
+        const ColumnLayout* layout = layouts(columns_, &count);
+        return index.column() < count ? QVariant(int(layout[index.column()].alignment)) : QVariant();
     }
     case TripIdRole:
         return table_->text(index.row(), TripTable::TripId);
@@ -397,13 +397,13 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant TripTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     int count = 0;
-    const ColumnSpec* spec = specs(columns_, &count);
+    const ColumnLayout* layout = layouts(columns_, &count);
     if (orientation != Qt::Horizontal || section < 0 || section >= count)
         return QVariant();
     if (role == Qt::DisplayRole)
-        return QString::fromLatin1(spec[section].header);
+        return QString::fromLatin1(layout[section].header);
     if (role == Qt::TextAlignmentRole)
-        return int(spec[section].alignment);
+        return int(layout[section].alignment);
     return QVariant();
 }
 
