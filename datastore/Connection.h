@@ -22,6 +22,7 @@ enum ErrorNumber : long {
     errNotOpen = 10005,            // a call on a connection that is not open
     errOutOfMemory = 10006,        // memory ran out while building or reading a result
     errTestFault = 10007,          // a failure made on purpose by a test hook
+    errTripIdRange = 10008,        // a batch would need a trip identifier beyond 32 bits
 };
 
 #ifdef WENDLO_TESTING

@@ -5,40 +5,70 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
+// One field value in 16 bytes: a whole or real number, or text held inline up to 14 bytes and on the
+// heap beyond. A record set of 100,000 trips holds two million of them, so the size counts.
 class Value {
 public:
     enum class Type { Null, Integer, Real, Text };
 
-    Value() = default;
-    static Value integer(std::int64_t v) { return Value(Data(v)); }
-    static Value real(double v) { return Value(Data(v)); }
-    static Value text(std::string v) { return Value(Data(std::move(v))); }
+    Value() { bytes_[kTag] = static_cast<unsigned char>(Type::Null); }
+    Value(const Value& other) { copyFrom(other); }
+    Value(Value&& other) noexcept {
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        other.bytes_[kTag] = static_cast<unsigned char>(Type::Null);
+    }
+    Value& operator=(const Value& other) {
+        if (this != &other) {
+            release();
+            copyFrom(other);
+        }
+        return *this;
+    }
+    Value& operator=(Value&& other) noexcept {
+        if (this != &other) {
+            release();
+            std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+            other.bytes_[kTag] = static_cast<unsigned char>(Type::Null);
+        }
+        return *this;
+    }
+    ~Value() { release(); }
 
-    Type type() const { return static_cast<Type>(data_.index()); }
+    static Value integer(std::int64_t v) { return Value(Type::Integer, &v); }
+    static Value real(double v) { return Value(Type::Real, &v); }
+    static Value text(std::string_view v) {
+        Value out;
+        out.setText(v);
+        return out;
+    }
+
+    Type type() const { return static_cast<Type>(bytes_[kTag] & 3); }
     bool isNull() const { return type() == Type::Null; }
 
     // Numeric view: integers and reals as they are, text parsed as a C number whatever the locale, null as 0.
     double toDouble() const {
         switch (type()) {
         case Type::Integer:
-            return static_cast<double>(std::get<std::int64_t>(data_));
+            return static_cast<double>(payload<std::int64_t>());
         case Type::Real:
-            return std::get<double>(data_);
+            return payload<double>();
         case Type::Text:
-            return parseNumber(std::get<std::string>(data_));
+            return parseNumber(textView());
         default:
             return 0.0;
         }
     }
     std::int64_t toInt64() const {
         if (type() == Type::Integer)
-            return std::get<std::int64_t>(data_);
+            return payload<std::int64_t>();
         return static_cast<std::int64_t>(std::llround(toDouble()));
     }
 
@@ -47,32 +77,58 @@ public:
     std::string toString() const {
         switch (type()) {
         case Type::Integer:
-            return std::to_string(std::get<std::int64_t>(data_));
+            return std::to_string(payload<std::int64_t>());
         case Type::Real: {
-            const double d = std::get<double>(data_);
+            const double d = payload<double>();
             char buf[40];
             char* end = buf;
             for (int precision = 1; precision <= 17; ++precision) {
                 end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, precision).ptr;
-                if (parseNumber(std::string(buf, end)) == d)
+                if (parseNumber(std::string_view(buf, static_cast<std::size_t>(end - buf))) == d)
                     break;
             }
             return std::string(buf, end);
         }
         case Type::Text:
-            return std::get<std::string>(data_);
+            return std::string(textView());
         default:
             return std::string();
         }
     }
 
-    bool operator==(const Value& other) const { return data_ == other.data_; }
+    // The stored text itself, without a copy; empty for other types.
+    std::string_view textView() const {
+        if (type() != Type::Text)
+            return std::string_view();
+        if (bytes_[kTag] & kOnHeap) {
+            const char* data = payload<const char*>();
+            std::uint32_t size;
+            std::memcpy(&size, bytes_ + sizeof(char*), sizeof size);
+            return std::string_view(data, size);
+        }
+        return std::string_view(reinterpret_cast<const char*>(bytes_), bytes_[kInlineSize]);
+    }
+
+    bool operator==(const Value& other) const {
+        if (type() != other.type())
+            return false;
+        switch (type()) {
+        case Type::Integer:
+            return payload<std::int64_t>() == other.payload<std::int64_t>();
+        case Type::Real:
+            return payload<double>() == other.payload<double>();
+        case Type::Text:
+            return textView() == other.textView();
+        default:
+            return true;
+        }
+    }
 
 private:
     // A C number at the start of the text (blanks and a sign before it allowed), with a period whatever
     // the process's locale says; 0 when there is none or it is out of range.
-    static double parseNumber(const std::string& text) {
-        const char* p = text.c_str();
+    static double parseNumber(std::string_view text) {
+        const char* p = text.data();
         const char* const end = p + text.size();
         while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
             ++p;
@@ -83,10 +139,54 @@ private:
         return result.ec == std::errc() ? value : 0.0;
     }
 
-    using Data = std::variant<std::monostate, std::int64_t, double, std::string>;
-    explicit Value(Data d) : data_(std::move(d)) {}
-    Data data_;
+    static constexpr std::size_t kTag = 15;        // the type, and whether the text is on the heap
+    static constexpr std::size_t kInlineSize = 14; // the length of inline text
+    static constexpr std::size_t kInlineMax = 14;
+    static constexpr unsigned char kOnHeap = 4;
+
+    Value(Type type, const void* number) {
+        std::memcpy(bytes_, number, 8);
+        bytes_[kTag] = static_cast<unsigned char>(type);
+    }
+    template <typename T> T payload() const {
+        T value;
+        std::memcpy(&value, bytes_, sizeof value);
+        return value;
+    }
+    void setText(std::string_view v) {
+        if (v.size() <= kInlineMax) {
+            if (!v.empty())
+                std::memcpy(bytes_, v.data(), v.size());
+            bytes_[kInlineSize] = static_cast<unsigned char>(v.size());
+            bytes_[kTag] = static_cast<unsigned char>(Type::Text);
+            return;
+        }
+        if (v.size() > UINT32_MAX)
+            throw std::bad_alloc();
+        char* data = new char[v.size()];
+        std::memcpy(data, v.data(), v.size());
+        const auto size = static_cast<std::uint32_t>(v.size());
+        std::memcpy(bytes_, &data, sizeof data);
+        std::memcpy(bytes_ + sizeof data, &size, sizeof size);
+        bytes_[kTag] = static_cast<unsigned char>(Type::Text) | kOnHeap;
+    }
+    void copyFrom(const Value& other) {
+        if (other.bytes_[kTag] & kOnHeap) {
+            bytes_[kTag] = static_cast<unsigned char>(Type::Null);
+            setText(other.textView());
+        } else {
+            std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        }
+    }
+    void release() {
+        if (bytes_[kTag] & kOnHeap)
+            delete[] payload<char*>();
+        bytes_[kTag] = static_cast<unsigned char>(Type::Null);
+    }
+
+    alignas(8) unsigned char bytes_[16] = {};
 };
+static_assert(sizeof(Value) == 16, "a value stays 16 bytes");
 
 class Recordset {
 public:
@@ -123,6 +223,14 @@ public:
         if (index < 0 || eof())
             return Value();
         return rows_[position_][static_cast<std::size_t>(index)];
+    }
+
+    // A field of the current row by its column position, without a name search or a copy: for
+    // readers of many rows. Null when there is no current row or no such column.
+    const Value* fieldAt(std::size_t column) const {
+        if (eof() || column >= columns_.size())
+            return nullptr;
+        return &rows_[position_][column];
     }
 
 private:

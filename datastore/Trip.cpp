@@ -8,6 +8,7 @@
 #include "WendloTesting.h"
 #endif
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -95,7 +96,7 @@ struct InitFailure {
     std::string description;
 };
 
-class Trip final : public _Trip {
+class Trip final : public _TripBatch {
 public:
     Trip();
     ~Trip() override;
@@ -115,6 +116,7 @@ public:
     bool AddOwner(std::vector<std::string>& strText) override;
     bool UpdateOwner(std::vector<std::string>& strText) override;
     std::string Clean(std::string& strText) override;
+    std::int32_t AddTrips(std::vector<WendloTrip>& trips) override;
 
 private:
     // Thrown by a statement builder when a value cannot be written; ends in the write's failure path.
@@ -405,6 +407,57 @@ bool Trip::UpdateOwner(std::vector<std::string>& strText) {
         "UpdateOwner - DLL Function", "UpdateOwner");
 }
 
+// One transaction for the whole batch: each row asks for the highest ID inside it, as GetNewTripID
+// does for AddTrip's caller, so the identifiers follow the IDs even after deletes (AUTOINCREMENT).
+std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
+    if (!conDataBase)
+        return -1;
+    if (trips.empty())
+        return 0;
+    Connection& con = *conDataBase;
+    static const std::string highest = "SELECT MAX(ID) AS [NewTripID] FROM tblMain";
+    DbError error;
+    try {
+        if (!con.Open(error))
+            return -1;
+        bool ran = con.Begin(true, error);
+        std::int32_t stored = 0;
+        for (std::size_t i = 0; ran && i < trips.size(); ++i) {
+            WendloTrip& t = trips[i];
+            RecordsetPtr rows;
+            trace(highest);
+            ran = con.Execute(highest, &rows, error);
+            if (!ran)
+                break;
+            rows->MoveFirst();
+            const std::int64_t next = rows->Fields("NewTripID").toInt64() + 1;
+            if (next > INT32_MAX)
+                throw BuildFailure{errTripIdRange, "No trip identifier is left for trip " + std::to_string(i + 1)};
+            if (t.strText.empty())
+                t.strText.resize(1);
+            t.strText[0] = "T-" + FormatWhole(next);
+            const std::string sql =
+                tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false);
+            trace(sql);
+            ran = con.Execute(sql, nullptr, error);
+            if (ran)
+                ++stored;
+        }
+        if (ran && con.Commit(error)) {
+            con.Close();
+            return stored;
+        }
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    con.Rollback();
+    con.Close();
+    WriteLogEntry(appFolder().path, LogEntry{"AddTrips - DLL Function", error.number, error.description, false});
+    return -1;
+}
+
 // Quotes doubled and NULs removed in the argument itself; the result is also trimmed of blanks.
 // Works on text of any length; ill-formed UTF-8 is repaired first.
 std::string Trip::Clean(std::string& strText) {
@@ -427,7 +480,8 @@ WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip**
     *object = nullptr;
     if (!clsid || strcasecmp(clsid, CLSID_Trip) != 0)
         return WENDLO_CLASS_NOT_AVAILABLE;
-    if (!iid || strcasecmp(iid, IID__Trip) != 0)
+    const bool batch = iid && strcasecmp(iid, IID__TripBatch) == 0;
+    if (!batch && (!iid || strcasecmp(iid, IID__Trip) != 0))
         return WENDLO_NO_INTERFACE;
     *object = new (std::nothrow) wendlo::Trip();
     return *object ? WENDLO_OK : WENDLO_CLASS_NOT_AVAILABLE;

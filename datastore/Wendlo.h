@@ -53,9 +53,30 @@ public:
     virtual std::string Clean(std::string& strText) = 0;
 };
 
+// One trip of a batch: the six arguments of AddTrip.
+struct WendloTrip {
+    std::vector<std::string> strText; // 0 identifier (set by the batch), 1 notes, 2 destination
+    WendloDate datDate;
+    std::int16_t intMiles = 0;
+    std::vector<std::int32_t> lngNumbers; // 0 start odometer, 1 end odometer
+    std::vector<float> sngMoney;          // 0 to 9 as in AddTrip
+    float sngRate = 0.0f;
+};
+
+// The interface of the class Trip with its batch write; the same object answers as _Trip. A host
+// asks for it by IID__TripBatch, so a host built for _Trip alone keeps working unchanged.
+class _TripBatch : public _Trip {
+public:
+    // Adds every trip in one transaction, each under the identifier AddTrip's caller would form for it
+    // ("T-" and one more than the highest ID), which is written into its strText[0]. Returns how many
+    // were stored, or -1 when the batch failed: then none is stored and the error log has an entry.
+    virtual std::int32_t AddTrips(std::vector<WendloTrip>& trips) = 0;
+};
+
 // Class and interface identities.
 #define CLSID_Trip "{6A1E3C52-8D0B-4F7E-9C21-5B3D7E0A4F18}"
 #define IID__Trip "{0F4B9D27-3C6E-4A85-B1D2-7E9A5C3F6B40}"
+#define IID__TripBatch "{9C3E51A8-2B7D-4F06-8E4A-D15B7C2E9F63}"
 
 // Factory results.
 enum WendloResult : int {
@@ -72,6 +93,7 @@ typedef int (*WendloMessageHandler)(const char* text, const char* title, int sty
 typedef void (*WendloStatementTrace)(const char* sql, void* context);
 
 // Creates a Trip into *object (delete it through the _Trip pointer). Returns a WendloResult.
+// Asked for IID__TripBatch, *object points to a _TripBatch (static_cast it).
 WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object);
 typedef int (*WendloCreateObjectFn)(const char*, const char*, _Trip**);
 

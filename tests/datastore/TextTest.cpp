@@ -278,3 +278,28 @@ INSTANTIATE_TEST_SUITE_P(Texts, HostileText,
                                          Hostile{"CutSequenceBeforeQuote", "x\xE2\x82'); DROP TABLE tblOwner; --"},
                                          Hostile{"OneMegabyte", megabyteNote()}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Values keep every byte of their text across copies and moves, inline or on the heap.
+TEST(RecordValue, TextsSurviveCopiesAndMovesAtEveryLength) {
+    for (const std::string& text : {std::string(), std::string("T-1"), std::string(14, 'a'), std::string(15, 'b'),
+                                    std::string("nul\0in the middle, long enough", 31), std::string(100000, 'c')}) {
+        const Value original = Value::text(text);
+        Value copy = original;
+        Value moved = std::move(copy);
+        Value assigned = Value::integer(7);
+        assigned = moved;
+        Value& self = assigned;
+        assigned = self; // self-assignment keeps the text
+        for (const Value* v : {&original, const_cast<const Value*>(&moved), const_cast<const Value*>(&assigned)}) {
+            EXPECT_EQ(v->type(), Value::Type::Text);
+            EXPECT_EQ(v->toString(), text);
+            EXPECT_EQ(*v, original);
+        }
+        EXPECT_TRUE(copy.isNull()); // what a move leaves
+    }
+    EXPECT_EQ(Value::real(0.475).toString(), "0.475");
+    EXPECT_EQ(Value::integer(-5).toInt64(), -5);
+    EXPECT_EQ(Value::text("12.5").toDouble(), 12.5);
+    EXPECT_FALSE(Value::integer(1) == Value::real(1.0));
+    EXPECT_EQ(sizeof(Value), 16u);
+}

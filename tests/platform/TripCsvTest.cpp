@@ -1,0 +1,213 @@
+// CSV export and reading: what we write reads back cell for cell in Python's csv module and in our own
+// reader, whatever the cells hold; what spreadsheets write reads in.
+#include "platform/TripCsv.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+std::vector<std::string> kColumns = {"TripID", "Destination", "Rate",    "StartOdometer", "EndOdometer", "Miles",
+                                     "Fuel",   "Parking",     "Meals",   "Motel",         "Phone",       "Repairs",
+                                     "Towing", "Expense",     "Mileage", "TotalTrip",     "StartDate",   "Notes"};
+
+std::vector<Value> tripRow(const std::string& id, const std::string& destination, const std::string& notes,
+                           const Value& date = Value::text("10/18/2007")) {
+    std::vector<Value> row = {Value::text(id),       Value::text(destination), Value::real(0.475),
+                              Value::integer(12000), Value::integer(12088),    Value::integer(88)};
+    for (double money : {12.75, 2.5, 0.1, 89.99, 1.25, 0.0, 1234567.0, 3.5, 41.8, 1386.64})
+        row.push_back(Value::real(money));
+    row.push_back(date);
+    row.push_back(Value::text(notes));
+    return row;
+}
+
+std::shared_ptr<TripTable> tableOf(std::vector<std::vector<Value>> rows) {
+    Recordset rs(kColumns, std::move(rows));
+    return TripTable::fromRecordset(rs);
+}
+
+std::vector<int> allRows(const TripTable& t) {
+    std::vector<int> rows(std::size_t(t.rowCount()));
+    for (int i = 0; i < t.rowCount(); ++i)
+        rows[std::size_t(i)] = i;
+    return rows;
+}
+
+// The file as Python's csv module reads it: a list of rows of cells.
+QList<QStringList> readWithPython(const QString& file) {
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import csv, json, sys\n"
+                             "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
+                             "    json.dump(list(csv.reader(f, strict=True)), sys.stdout)\n",
+                             file});
+    if (!python.waitForFinished(20000) || python.exitCode() != 0) {
+        ADD_FAILURE() << "python3 failed: " << python.readAllStandardError().toStdString();
+        return {};
+    }
+    QList<QStringList> rows;
+    for (const QJsonValue& row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        QStringList cells;
+        for (const QJsonValue& cell : row.toArray())
+            cells << cell.toString();
+        rows << cells;
+    }
+    return rows;
+}
+
+} // namespace
+
+// Hostile cells survive both readers exactly; the numbers keep a period and every digit, whatever
+// the locale; the header names every column.
+TEST(TripCsv, WhatWeWriteReadsBackInPythonAndInOurReader) {
+    const std::vector<std::string> hostile = {
+        "plain",
+        "comma, inside",
+        "semi;colon",
+        "\"quoted\" and a lone \" quote",
+        "line\r\nbreak CRLF",
+        "line\nbreak LF and lone\rCR",
+        "  blanks around  ",
+        "\ttab at the start",
+        "=1+2",
+        "",
+        "\"",
+        "\"\"",
+        ",",
+        "Zürich \xE2\x80\x94 caf\xC3\xA9 \xF0\x9F\x9A\x97",
+        "trailing quote\"",
+        "a BOM \xEF\xBB\xBF inside",
+    };
+    std::vector<std::vector<Value>> rows;
+    for (std::size_t i = 0; i < hostile.size(); ++i)
+        rows.push_back(tripRow("T-" + std::to_string(i + 1), hostile[i], hostile[hostile.size() - 1 - i]));
+    rows.push_back(tripRow("T-99", "Nulls", "", Value::text("not a date")));
+    for (std::size_t c = 2; c < 16; ++c)
+        rows.back()[c] = Value(); // every number absent
+    const auto table = tableOf(rows);
+
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QByteArray csv = TripsToCsv(*table, allRows(*table));
+    QLocale::setDefault(QLocale::c());
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"
+                               "Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,"
+                               "Mileage,Fuel,Parking,Meals,Lodging,Telephone,Repairs,Towing,Misc. Expenses,Total,"
+                               "Notes\r\n"));
+    EXPECT_NE(csv.indexOf("T-1,2007-10-18,plain,12000,12088,88,0.475,41.8,12.75,2.5,0.1,89.99,1.25,0,1234567,3.5,"
+                          "1386.64,"),
+              -1);
+    EXPECT_NE(csv.indexOf("T-99,not a date,Nulls,,,,,,,,,,,,,,,\r\n"), -1);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("trips.csv");
+    QString error;
+    ASSERT_TRUE(WriteTripsCsv(file, csv, &error)) << error.toStdString();
+    const QList<QStringList> python = readWithPython(file);
+    const CsvData ours = ReadCsv(csv);
+    EXPECT_TRUE(ours.error.isEmpty());
+    EXPECT_TRUE(ours.hadBom);
+    ASSERT_EQ(python.size(), qsizetype(rows.size() + 1));
+    ASSERT_EQ(ours.records.size(), python.size());
+    EXPECT_EQ(python[0], TripCsvHeader());
+    for (qsizetype r = 0; r < python.size(); ++r) {
+        EXPECT_EQ(ours.records[r].fields, python[r]) << "row " << r;
+        ASSERT_EQ(python[r].size(), TripTable::kFieldCount) << "row " << r;
+    }
+    for (std::size_t i = 0; i < hostile.size(); ++i) {
+        EXPECT_EQ(python[qsizetype(i) + 1][2], QString::fromStdString(hostile[i])) << i;
+        EXPECT_EQ(python[qsizetype(i) + 1][17], QString::fromStdString(hostile[hostile.size() - 1 - i])) << i;
+    }
+}
+
+// The export is the list as shown: its sort and its filter.
+TEST(TripCsv, ExportFollowsTheListsSortAndFilter) {
+    const auto table = tableOf({tripRow("T-1", "Boston", ""), tripRow("T-2", "Albany", "x"),
+                                tripRow("T-3", "Chicago", ""), tripRow("T-4", "Boston North", "")});
+    TripTableModel model(TripTableModel::Columns::EditList);
+    model.setTable(table);
+    TripFilterModel list;
+    list.setSourceModel(&model);
+    list.sortByClick(2);
+    list.setFilterText("bost");
+    const CsvData read = ReadCsv(TripsToCsv(list));
+    ASSERT_EQ(read.records.size(), 3);
+    EXPECT_EQ(read.records[1].fields.first(), "T-4");
+    EXPECT_EQ(read.records[2].fields.first(), "T-1");
+}
+
+TEST(TripCsv, ReadsWhatSpreadsheetsWrite) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QChar delimiter;
+        QList<QStringList> records;
+        QList<int> lines;
+    } cases[] = {
+        {"comma, LF", "a,b\n1,2\n", ',', {{"a", "b"}, {"1", "2"}}, {1, 2}},
+        {"semicolon, CRLF, BOM",
+         "\xEF\xBB\xBF"
+         "a;b\r\n1,5;2\r\n",
+         ';',
+         {{"a", "b"}, {"1,5", "2"}},
+         {1, 2}},
+        {"CR only, no last line end", "a,b\r1,2", ',', {{"a", "b"}, {"1", "2"}}, {1, 2}},
+        {"quoted delimiters, quotes and line breaks",
+         "a,b\n\"x, \"\"y\"\"\",\"two\r\nlines\"\n3,4\n",
+         ',',
+         {{"a", "b"}, {"x, \"y\"", "two\r\nlines"}, {"3", "4"}},
+         {1, 2, 4}},
+        {"blank lines skipped, empty fields kept", "a,b\n\n,\n1,\n", ',', {{"a", "b"}, {"1", ""}}, {1, 4}},
+        {"semicolons inside quotes do not count", "\"a;b;c\",d\n", ',', {{"a;b;c", "d"}}, {1}},
+        {"Latin-1 when not UTF-8", "Z\xFCrich,1\n", ',', {{QString::fromUtf8("Zürich"), "1"}}, {1}},
+        {"text after a closing quote kept", "\"ab\"c,d\n", ',', {{"abc", "d"}}, {1}},
+    };
+    for (const auto& c : cases) {
+        const CsvData data = ReadCsv(c.bytes);
+        EXPECT_TRUE(data.error.isEmpty()) << c.name;
+        EXPECT_EQ(data.delimiter, c.delimiter) << c.name;
+        ASSERT_EQ(data.records.size(), c.records.size()) << c.name;
+        for (qsizetype i = 0; i < c.records.size(); ++i) {
+            EXPECT_EQ(data.records[i].fields, c.records[i]) << c.name;
+            EXPECT_EQ(data.records[i].line, c.lines[i]) << c.name;
+        }
+    }
+    const CsvData open = ReadCsv("a,b\n1,\"never\nclosed\n");
+    EXPECT_EQ(open.errorLine, 2);
+    EXPECT_EQ(open.error, "A quoted field that starts on line 2 is never closed. ");
+}
+
+TEST(TripCsv, HeaderNamesMapToFields) {
+    const CsvFieldMap own = MapCsvHeader(TripCsvHeader());
+    for (int f = 0; f < TripTable::kFieldCount; ++f)
+        EXPECT_EQ(own[std::size_t(f)], f);
+    const CsvFieldMap other = MapCsvHeader(
+        {"notes", " TRIP # ", "Start Miles", "Unknown", "misc exp", "Total", "Date", "Destination", "Lodging Cost"});
+    EXPECT_EQ(other[TripTable::Notes], 0);
+    EXPECT_EQ(other[TripTable::TripId], 1);
+    EXPECT_EQ(other[TripTable::StartOdometer], 2);
+    EXPECT_EQ(other[TripTable::Misc], 4);
+    EXPECT_EQ(other[TripTable::Total], 5);
+    EXPECT_EQ(other[TripTable::Date], 6);
+    EXPECT_EQ(other[TripTable::Lodging], 8);
+    EXPECT_EQ(other[TripTable::Miles], -1);
+    EXPECT_EQ(other[TripTable::Fuel], -1);
+}
+
+TEST(TripCsv, AFileThatCannotBeWrittenSaysWhyAndLeavesNothing) {
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(WriteTripsCsv(dir.filePath("missing/trips.csv"), "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}

@@ -1,0 +1,149 @@
+// Checking the rows of a CSV file before they are stored, and the round trip through the batch write.
+#include "trips/TripImport.h"
+#include "platform/TripLoader.h"
+#include "support/AppFolder.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<TripTable> storedTable(AppFolder& app) {
+    int err = 0;
+    std::shared_ptr<_Trip> trip = CreateTripObject(app.path(), &err);
+    RecordsetPtr rs = trip ? trip->LoadTrip() : nullptr;
+    return rs ? TripTable::fromRecordset(*rs) : std::make_shared<TripTable>();
+}
+
+std::vector<int> allRows(const TripTable& t) {
+    std::vector<int> rows;
+    for (int i = 0; i < t.rowCount(); ++i)
+        rows.push_back(i);
+    return rows;
+}
+
+WendloTrip batchTrip(const TripValueSet& v) {
+    return WendloTrip{v.strText, v.datDate, v.intMiles, v.lngNumbers, v.sngMoney, v.sngRate};
+}
+
+} // namespace
+
+// Each refused row comes with its line and the trip windows' reason; rows that look stored are flagged.
+TEST(TripImport, RowsAreCheckedWithTheTripWindowsRules) {
+    AppFolder app;
+    app.addTrip("Boston", "10/18/2007"); // T-1, odometers 0
+    const auto stored = storedTable(app);
+    const QByteArray file = "Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,Fuel,Notes\n"
+                            "X-1,2007-10-19,Albany,100,250,150,0.475,12.5,ok\n"         // 2
+                            "X-2,2007-10-19,,100,250,150,0.475,12.5,\n"                 // 3
+                            "X-3,2007-10-19,Albany,100,250,,0.475,12.5,\n"              // 4
+                            "X-4,2007-10-19,Albany,100,250,150,abc,12.5,\n"             // 5
+                            "X-5,2007-02-30,Albany,100,250,150,0.475,12.5,\n"           // 6
+                            "X-6,,Albany,100,250,150,0.475,12.5,\n"                     // 7
+                            "X-7,2007-10-19,Albany,100,250,150,0.475,1e40,\n"           // 8
+                            "T-1,10/20/2007,Chicago,0,0,5,,,\"two\nlines\"\n"           // 9
+                            "X-9,2007-10-18,BOSTON,0,0,1,,,\n"                          // 11
+                            "X-10,2007-10-19,albany,100,250,150,0.475,12.5,again\n"     // 12
+                            "X-11,2007-10-19,Albany,100,40000,,0.475,12.5,\n"           // 13
+                            "X-12,2007-10-19,\"Albany,\"\"NY\"\"\",1,\"never closed\n"; // 14
+    const CsvData data = ReadCsv(file);
+    const ImportCheck check = CheckImportRows(data, MapCsvHeader(data.records[0].fields), *stored, QLocale::c());
+
+    std::vector<std::pair<int, QString>> refused;
+    for (const RefusedRow& r : check.refused)
+        refused.emplace_back(r.line, r.reason);
+    const std::vector<std::pair<int, QString>> expected = {
+        {3, "Destination is missing!"},
+        {4, "Total Miles is missing!"},
+        {5, "Rate Per Mile must be a number!"},
+        {6, "Date is not a date: 2007-02-30"},
+        {7, "Date is missing!"},
+        {8, "Fuel Cost is out of range!"},
+        {13, "Total Miles is missing!"},
+        {14, "A quoted field that starts on line 14 is never closed."},
+    };
+    EXPECT_EQ(refused, expected);
+
+    ASSERT_EQ(check.accepted.size(), 4u);
+    const ImportedTrip& first = check.accepted[0];
+    EXPECT_EQ(first.line, 2);
+    EXPECT_EQ(first.values.strText[2], "Albany");
+    EXPECT_EQ(first.values.strText[1], "ok");
+    EXPECT_EQ(first.values.intMiles, 150);
+    EXPECT_FLOAT_EQ(first.values.sngMoney[8], 71.25f); // the mileage computed, not read
+    EXPECT_FLOAT_EQ(first.values.sngMoney[9], 83.75f);
+    EXPECT_EQ(first.values.datDate.day, 19);
+    EXPECT_FALSE(first.idExists || first.duplicate);
+    EXPECT_EQ(check.accepted[1].line, 9);
+    EXPECT_TRUE(check.accepted[1].idExists);
+    EXPECT_EQ(check.accepted[1].values.strText[1], "two\nlines");
+    EXPECT_TRUE(check.accepted[2].duplicate); // the stored Boston trip, in other case
+    EXPECT_FALSE(check.accepted[2].idExists);
+    EXPECT_TRUE(check.accepted[3].duplicate); // the same trip as line 2 of the file
+}
+
+TEST(TripImport, SemicolonFilesUseTheSystemsDecimalSymbol) {
+    const CsvData data = ReadCsv("Date;Destination;Miles;Rate;Fuel\n18.10.2007;Köln;10;0,5;1.234,5\n"
+                                 "2007-10-18;Köln;10;0,5;12,75\n");
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale::setDefault(german);
+    const QLocale numbers = CsvNumberLocale(data);
+    QLocale::setDefault(QLocale::c());
+    const ImportCheck check = CheckImportRows(data, MapCsvHeader(data.records[0].fields), TripTable(), numbers);
+    ASSERT_EQ(check.refused.size(), 1u); // a German date is not one of the forms read
+    EXPECT_EQ(check.refused[0].line, 2);
+    ASSERT_EQ(check.accepted.size(), 1u);
+    EXPECT_FLOAT_EQ(check.accepted[0].values.sngRate, 0.5f);
+    EXPECT_FLOAT_EQ(check.accepted[0].values.sngMoney[0], 12.75f);
+    EXPECT_EQ(CsvNumberLocale(ReadCsv("a,b\n")), QLocale::c());
+}
+
+// Export, check and store every row into an empty database, export again: the same file but for the IDs.
+TEST(TripImport, ExportImportExportGivesTheSameFileButForTripIds) {
+    AppFolder source;
+    for (int i = 0; i < 300; ++i) {
+        source.exec(QStringLiteral("INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,EndOdometer,Miles,"
+                                   "Fuel,Parking,Meals,Motel,Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,"
+                                   "Notes) VALUES ('T-%1','Dest, \"%2\"',0.475,%3,%4,%5,%6,2.5,0,0,0,0,0,0.1,%7,%8,"
+                                   "'%9/%10/2009','line\r\nbreak ; %1')")
+                        .arg(i + 1)
+                        .arg(i % 7)
+                        .arg(1000 + i * 10)
+                        .arg(1000 + i * 10 + 5 + i % 40)
+                        .arg(5 + i % 40)
+                        .arg(10.0 + i % 9 * 0.25)
+                        .arg(double(0.475f * float(5 + i % 40)), 0, 'g', 7)
+                        .arg(double(float(10.0 + i % 9 * 0.25) + 2.5f + 0.1f + 0.475f * float(5 + i % 40)), 0, 'g', 7)
+                        .arg(1 + i % 12)
+                        .arg(1 + i % 28));
+    }
+    const auto before = storedTable(source);
+    const QByteArray first = TripsToCsv(*before, allRows(*before));
+
+    const CsvData data = ReadCsv(first);
+    const ImportCheck check =
+        CheckImportRows(data, MapCsvHeader(data.records[0].fields), TripTable(), CsvNumberLocale(data));
+    ASSERT_TRUE(check.refused.empty()) << check.refused[0].reason.toStdString();
+    std::vector<WendloTrip> trips;
+    for (const ImportedTrip& t : check.accepted)
+        trips.push_back(batchTrip(t.values));
+
+    AppFolder target;
+    target.exec("INSERT INTO tblMain (TripID) VALUES ('T-1'); DELETE FROM tblMain;"); // IDs now differ
+    int err = 0;
+    std::shared_ptr<_Trip> object = CreateTripObject(target.path(), &err, CLSID_Trip, IID__TripBatch);
+    ASSERT_TRUE(object) << err;
+    ASSERT_EQ(static_cast<_TripBatch*>(object.get())->AddTrips(trips), 300);
+    const auto after = storedTable(target);
+    const QByteArray second = TripsToCsv(*after, allRows(*after));
+
+    static const QRegularExpression ids(QStringLiteral("(^|\n)T-\\d+,"));
+    QString a = QString::fromUtf8(first), b = QString::fromUtf8(second);
+    EXPECT_NE(a, b);
+    a.replace(ids, "\\1T-,");
+    b.replace(ids, "\\1T-,");
+    const QStringList la = a.split("\r\n"), lb = b.split("\r\n");
+    ASSERT_EQ(la.size(), lb.size());
+    for (qsizetype i = 0; i < la.size(); ++i)
+        ASSERT_EQ(la[i].toStdString(), lb[i].toStdString()) << "line " << i;
+}
