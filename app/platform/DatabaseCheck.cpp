@@ -61,3 +61,7 @@ DatabaseProblem QuickCheckDatabase(const QString& file) {
 DatabaseProblem ReadTripIdentifiers(const QString& file) {
     return run(file, "SELECT TripID FROM tblMain;", nullptr);
 }
+
+DatabaseProblem ReadProfile(const QString& file) {
+    return run(file, "SELECT * FROM tblOwner;", nullptr);
+}

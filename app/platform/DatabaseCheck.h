@@ -15,3 +15,5 @@ struct DatabaseProblem {
 DatabaseProblem QuickCheckDatabase(const QString& file);
 // Reads every trip identifier as the trip record check does, and gives the failure that stopped it.
 DatabaseProblem ReadTripIdentifiers(const QString& file);
+// Reads the profile rows as the profile check does, and gives the failure that stopped it.
+DatabaseProblem ReadProfile(const QString& file);

@@ -181,7 +181,19 @@ void ReportUnreadableTrips() {
 
 void CheckProfile() {
     rsTrip = objTrip ? objTrip->LoadOwner() : nullptr;
-    // A profile table that cannot be read counts as an empty one.
+    // A read that failed is not a missing profile: the first-use window would write into a damaged or
+    // locked file. The program goes on without the owner's name, and the log says why.
+    if (objTrip && !rsTrip) {
+        DatabaseProblem why = ReadProfile(databasePath());
+        if (!why)
+            why = DatabaseProblem{errObjectNotSet, ErrorDescription(errObjectNotSet)};
+        AppendProgramErrorLog(why.number, why.description, QStringLiteral("LoadOwner - Profile Check"));
+        Screen::setMousePointer(vbDefault);
+        MsgBox(QStringLiteral("The User Profile could not be read! \r\n\r\nThe details are in the error log: ") +
+                   QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+               vbCritical | vbOKOnly, App::Title());
+        return;
+    }
     if (!rsTrip || (rsTrip->eof() && rsTrip->bof())) {
         {
             frmAddOwner firstUse;

@@ -303,3 +303,29 @@ TEST_F(StartUpWithLibraryTest, ADamagedDatabaseIsReportedAndLoggedAndTheProgramG
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("Error: 11\r\nCheckDatabase - Quick Check\r\n---\r\n"));
 }
+
+// A profile that cannot be read is not a missing one: no first-use window writing into the file, but a
+// message and a log entry, and the program goes on.
+TEST_F(StartUpWithLibraryTest, AnUnreadableProfileIsReportedNotAskedForAgain) {
+    folder.exec("DROP TABLE tblOwner;");
+    bool firstUseShown = false;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* w = QApplication::activeModalWidget(); qobject_cast<frmAddOwner*>(w)) {
+            firstUseShown = true;
+            w->close();
+        }
+    });
+    guard.start(50);
+    MsgBoxScript script;
+    EXPECT_TRUE(StartUp());
+    EXPECT_FALSE(firstUseShown);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.last().text.startsWith("The User Profile could not be read! "))
+        << script.last().text.toStdString();
+    EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
+    EXPECT_TRUE(frmMain::instance()->isVisible());
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("LoadOwner - Profile Check\r\n"));
+}
