@@ -286,12 +286,17 @@ QString DateToText(const QDate& date) {
 }
 
 QDate TextToDate(const QString& text) {
-    // A time of day after the date is allowed and ignored.
+    // A time of day after the date is allowed and ignored. Rows written by other tools may carry the ISO
+    // form yyyy-mm-dd; it reads as the same day everywhere.
     static const QRegularExpression form(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})(\\s.*)?$"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return QDate();
-    return QDate(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+    static const QRegularExpression iso(QStringLiteral("^\\s*(\\d{4})-(\\d{2})-(\\d{2})([\\sT].*)?$"));
+    QRegularExpressionMatch m = form.match(text);
+    if (m.hasMatch())
+        return QDate(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+    m = iso.match(text);
+    if (m.hasMatch())
+        return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    return QDate();
 }
 
 QString FormatDate(const QDate& date, const QString& pattern) {
