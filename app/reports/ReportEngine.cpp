@@ -21,6 +21,8 @@ constexpr double kTextInset = 45.0;
 constexpr double kLineWidth = 15.0;
 // An amount is condensed to no less than this share of its width before it is made smaller too.
 constexpr double kLeastCondensed = 0.6;
+// How far text that is not a figure may be condensed before its end is cut instead.
+constexpr double kMildlyCondensed = 0.8;
 
 bool isDateFormat(const QString& format) {
     return !format.contains(QLatin1Char('0')) && !format.contains(QLatin1Char('#')) &&
@@ -357,9 +359,16 @@ TextPlacement ReportRenderer::placeText(const ReportControl& control, const QStr
             x = std::clamp(x, box.left() + kTextInset, box.right() - kTextInset - width);
         }
     } else if (x < box.left() || x + width > box.right()) {
-        // Text wider than its box keeps its start and is cut at the end, whatever its alignment.
+        // Text wider than its box is drawn somewhat condensed, which keeps most names whole; what still does
+        // not fit keeps its start and is cut at the end, whatever its alignment.
+        const double room = box.width() - 2 * kTextInset;
         x = box.left() + kTextInset;
-        p.clip = box;
+        if (room > 0 && width > 0) {
+            p.scaleX = std::max(room / width, kMildlyCondensed);
+            p.width = width * p.scaleX;
+        }
+        if (p.width > room)
+            p.clip = box;
     }
     p.start = QPointF(x, box.top() + f.metrics.ascent()); // a smaller amount keeps the line's baseline
     return p;
