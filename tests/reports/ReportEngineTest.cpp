@@ -110,6 +110,23 @@ TEST(TripReportPaging, OneTripFillsExactlyOnePageAndTwoTripsTwo) {
     EXPECT_EQ(ReportRenderer(def, tripRows(0), "").pageCount(), 1);
 }
 
+// Rows that name their sections take those sections' heights, and a heading never ends a page alone.
+TEST(RowSections, PagesFillByEachRowsHeightAndKeepAHeadingWithItsLine) {
+    ReportDefinition def;
+    def.margins = ReportMargins{0, 0, 0, 0};
+    def.sectionField = "Section";
+    def.rowSections = {ReportSection{"Heading", 1000, true, {}}, ReportSection{"Line", 4800, false, {}}};
+    // A letter page is 15840 twips high: after three lines (14400) the heading would fit, but not its line.
+    auto rows = std::make_shared<ReportRows>();
+    rows->columns = {"Section"};
+    for (const char* section : {"Line", "Line", "Line", "Heading", "Line", "Other"})
+        rows->rows.push_back({QString(section)});
+    const ReportRenderer renderer(def, rows, "");
+    ASSERT_EQ(renderer.pageCount(), 2);
+    EXPECT_EQ(renderer.rowsOnPage(0), (std::pair<std::size_t, std::size_t>{0, 3}));
+    EXPECT_EQ(renderer.rowsOnPage(1), (std::pair<std::size_t, std::size_t>{3, 3})); // "Other": the empty detail
+}
+
 TEST(PageNumbers, FooterReadsPageOfPages) {
     ReportRenderer renderer(withMargins(TripListLayout(), kTripMargins), tripRows(19), "");
     const ReportDefinition& d = renderer.definition();
@@ -254,7 +271,10 @@ TEST_P(LayoutGeometry, FitsItsPaper) {
     EXPECT_LE(d.reportWidth + d.margins.left + d.margins.right, c.pageWidth);
     const QSizeF page = PageLayoutOf(d).fullRect(QPageLayout::Point).size();
     EXPECT_NEAR(page.width() * 20, c.pageWidth, 1);
-    for (const ReportSection* s : {&d.pageHeader, &d.detail, &d.pageFooter}) {
+    std::vector<const ReportSection*> sections = {&d.pageHeader, &d.detail, &d.pageFooter};
+    for (const ReportSection& s : d.rowSections)
+        sections.push_back(&s);
+    for (const ReportSection* s : sections) {
         for (const ReportControl& control : s->controls) {
             SCOPED_TRACE(control.name.toStdString());
             EXPECT_GE(control.left, 0);
@@ -273,7 +293,10 @@ INSTANTIATE_TEST_SUITE_P(Reports, LayoutGeometry,
                              // 16 text boxes, 17 column rules and the underline
                              LayoutCase{"rptTrips", &TripListLayout, kTripMargins, 15840, 34},
                              // 17 caption/value pairs, the notes box, 18 rules and the signature block
-                             LayoutCase{"rptReport", &TripReportLayout, kReportMargins, 12240, 34 + 7 + 18 + 8}),
+                             LayoutCase{"rptReport", &TripReportLayout, kReportMargins, 12240, 34 + 7 + 18 + 8},
+                             // its lines are laid out in the sections they name
+                             LayoutCase{"rptSummary", [] { return YearSummaryLayout("Year 2025"); },
+                                        ReportMargins{540, 600, 540, 1000}, 12240, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 constexpr Qt::Alignment L = Qt::AlignLeft;

@@ -225,7 +225,7 @@ TEST_F(YearSummaryReportTest, PdfFiguresMatchTheSqlSumsForEachPeriod) {
     EXPECT_EQ(previewWindowCount(), 1); // each run replaces the preview before it
 }
 
-TEST_F(YearSummaryReportTest, YearsNewestFirstAndAnEmptyPeriodGivesAMessageNotAReport) {
+TEST_F(YearSummaryReportTest, YearsNewestFirstAnEmptyPeriodGivesAMessageAndEnterPreviews) {
     form = new frmYearSummary(nullptr);
     form->show();
     auto* years = form->findChild<QComboBox*>("cboYear");
@@ -243,6 +243,13 @@ TEST_F(YearSummaryReportTest, YearsNewestFirstAndAnEmptyPeriodGivesAMessageNotAR
     ASSERT_EQ(script.count(), 2);
     EXPECT_EQ(script.last().text, "The From date is after the To date! ");
     EXPECT_EQ(rptSummary::Preview(), nullptr);
+    // The keyboard alone: a year chosen in the list, Enter previews it.
+    form->findChild<QRadioButton*>("optYear")->setChecked(true);
+    years->setFocus();
+    QTest::keyClick(years, Qt::Key_Down);
+    QTest::keyClick(years, Qt::Key_Return);
+    ASSERT_NE(rptSummary::Preview(), nullptr);
+    EXPECT_TRUE(containsPattern(exportPreview(rptSummary::Preview(), out, "keys.pdf").text, "Year 2025"));
 }
 
 TEST_F(YearSummaryReportTest, ContinuityListsThePlantedOverlapAndGapWithTheirTrips) {

@@ -11,9 +11,9 @@
 #include "trips/frmEditTrip.h"
 
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QMdiSubWindow>
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
