@@ -222,14 +222,18 @@ ReportRenderer::ReportRenderer(ReportDefinition definition, std::shared_ptr<cons
         const QString name = column >= 0 && static_cast<std::size_t>(column) < row.size()
                                  ? row[std::size_t(column)].toString()
                                  : QString();
-        const ReportSection* section = &def_.detail;
-        for (const ReportSection& s : def_.rowSections) {
-            if (s.name == name)
-                section = &s;
-        }
-        rowSection_.push_back(section);
+        const ReportSection* section = rowSection(name);
+        rowSection_.push_back(section ? section : &def_.detail);
     }
     paginateRows();
+}
+
+const ReportSection* ReportRenderer::rowSection(const QString& name) const {
+    for (const ReportSection& s : def_.rowSections) {
+        if (s.name == name)
+            return &s;
+    }
+    return nullptr;
 }
 
 const ReportSection& ReportRenderer::sectionOf(std::size_t row) const {
@@ -254,6 +258,11 @@ void ReportRenderer::paginateRows() {
             pages_.push_back(page);
             page = Page();
             space = printable - fixed;
+            // A line continued from the page before goes on under its heading again.
+            const bool continued = &sectionOf(row - 1) == &section;
+            page.repeated = continued && !section.repeatHeading.isEmpty() ? rowSection(section.repeatHeading) : nullptr;
+            if (page.repeated)
+                space -= page.repeated->height;
         }
         if (page.rowCount == 0)
             page.firstRow = row;
@@ -626,6 +635,10 @@ void ReportRenderer::paintPage(QPainter& painter, int page, double dotsPerInchX,
     if (p.reportHeader) {
         paintSection(painter, def_.reportHeader, y, page, 0);
         y += def_.reportHeader.height;
+    }
+    if (p.repeated) {
+        paintSection(painter, *p.repeated, y, page, p.firstRow);
+        y += p.repeated->height;
     }
     for (std::size_t i = 0; i < p.rowCount; ++i) {
         const ReportSection& section = sectionOf(p.firstRow + i);

@@ -78,6 +78,8 @@ struct ReportSection {
     int height = 0;
     bool keepWithNext = false; // a heading: starts a new page rather than end one alone
     std::vector<ReportControl> controls;
+    // Lines that go on over a page break: the section named here heads the page they continue on.
+    QString repeatHeading;
 };
 
 struct ReportMargins {
@@ -166,10 +168,12 @@ private:
         std::size_t rowCount = 0;
         bool reportHeader = false;
         bool reportFooter = false;
+        const ReportSection* repeated = nullptr; // the heading of lines continued from the page before
     };
     void paginate();
     void paginateRows();
     const ReportSection& sectionOf(std::size_t row) const;
+    const ReportSection* rowSection(const QString& name) const;
     void drawBarChart(QPainter& painter, const ReportControl& control, int top, std::size_t row) const;
     void paintSection(QPainter& painter, const ReportSection& section, int top, int page, std::size_t row) const;
     void drawWrapped(QPainter& painter, const ReportControl& control, int top, const QString& text) const;

@@ -228,6 +228,14 @@ const std::array<SummaryColumn, 13> kSummaryColumns = {{
 }};
 constexpr int kSummaryRight = 11096;
 
+ReportSection RowSection(const QString& name, int height, bool keepWithNext) {
+    ReportSection section;
+    section.name = name;
+    section.height = height;
+    section.keepWithNext = keepWithNext;
+    return section;
+}
+
 struct FindingColumn {
     int left;
     int width;
@@ -268,9 +276,9 @@ ReportDefinition YearSummaryLayout(const QString& period) {
     };
     r.detail.name = QStringLiteral("Section1");
 
-    ReportSection heading{QStringLiteral("Heading"), 480, true, {}};
-    ReportSection month{QStringLiteral("Month"), 300, false, {}};
-    ReportSection totals{QStringLiteral("Totals"), 420, false, {}};
+    ReportSection heading = RowSection(QStringLiteral("Heading"), 480, true);
+    ReportSection month = RowSection(QStringLiteral("Month"), 300, false);
+    ReportSection totals = RowSection(QStringLiteral("Totals"), 420, false);
     for (std::size_t i = 0; i < kSummaryColumns.size(); ++i) {
         const SummaryColumn& c = kSummaryColumns[i];
         const int right = i + 1 < kSummaryColumns.size() ? kSummaryColumns[i + 1].left : kSummaryRight;
@@ -285,13 +293,13 @@ ReportDefinition YearSummaryLayout(const QString& period) {
     heading.controls.push_back(HLine("linHeading", 144, kSummaryRight, 456));
     totals.controls.push_back(HLine("linTotals", 144, kSummaryRight, 48));
 
-    ReportSection chart{QStringLiteral("Chart"), 5040, false, {}};
+    ReportSection chart = RowSection(QStringLiteral("Chart"), 5040, false);
     chart.controls = {
         Bold(Label("lblChart", "Miles per Month", 144, 288, 10952, kCentre, 300), 10),
         BarChart("chtMiles", "ChartLabels", "ChartValues", "#,##0", 144, 720, 10952, 4176),
     };
 
-    ReportSection check{QStringLiteral("CheckHeading"), 1200, true, {}};
+    ReportSection check = RowSection(QStringLiteral("CheckHeading"), 1200, true);
     check.controls = {
         Bold(Label("lblCheck", "Odometer Continuity", 144, 144, 10952, kCentre, 300), 10),
         Label("lblCheckNote",
@@ -299,17 +307,25 @@ ReportDefinition YearSummaryLayout(const QString& period) {
               10952, kCentre),
         HLine("linCheck", 144, kSummaryRight, 1176),
     };
-    ReportSection finding{QStringLiteral("Finding"), 285, false, {}};
+    ReportSection finding = RowSection(QStringLiteral("Finding"), 285, false);
+    // The column headings again, on the pages the findings continue on.
+    ReportSection findingHeading = RowSection(QStringLiteral("FindingHeading"), 420, false);
     for (std::size_t i = 0; i < kFindingColumns.size(); ++i) {
         const FindingColumn& c = kFindingColumns[i];
         const Qt::Alignment alignment = i == 0 ? kLeft : (c.format[0] == '\0' ? kCentre : kRight);
         check.controls.push_back(
             Label(QStringLiteral("lblCheckHead_%1").arg(i), c.heading, c.left, 864, c.width, alignment));
+        findingHeading.controls.push_back(
+            Label(QStringLiteral("lblCheckHeadAgain_%1").arg(i), c.heading, c.left, 72, c.width, alignment));
         finding.controls.push_back(
             TextBox(QStringLiteral("txtFinding_%1").arg(i), c.field, c.format, c.left, 0, c.width, alignment));
     }
-    ReportSection note{QStringLiteral("Note"), 330, false, {TextBox("txtNote", "Text", QString(), 144, 45, 10952)}};
-    r.rowSections = {heading, month, totals, chart, check, finding, note};
+    findingHeading.controls.push_back(HLine("linCheckAgain", 144, kSummaryRight, 396));
+    finding.repeatHeading = findingHeading.name;
+    month.repeatHeading = heading.name;
+    ReportSection note = RowSection(QStringLiteral("Note"), 330, false);
+    note.controls = {TextBox("txtNote", "Text", QString(), 144, 45, 10952)};
+    r.rowSections = {heading, month, totals, chart, check, finding, findingHeading, note};
 
     ReportSection& footer = r.pageFooter;
     footer.name = QStringLiteral("Section3");

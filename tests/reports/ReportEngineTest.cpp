@@ -115,7 +115,7 @@ TEST(RowSections, PagesFillByEachRowsHeightAndKeepAHeadingWithItsLine) {
     ReportDefinition def;
     def.margins = ReportMargins{0, 0, 0, 0};
     def.sectionField = "Section";
-    def.rowSections = {ReportSection{"Heading", 1000, true, {}}, ReportSection{"Line", 4800, false, {}}};
+    def.rowSections = {ReportSection{"Heading", 1000, true, {}, {}}, ReportSection{"Line", 4800, false, {}, {}}};
     // A letter page is 15840 twips high: after three lines (14400) the heading would fit, but not its line.
     auto rows = std::make_shared<ReportRows>();
     rows->columns = {"Section"};
@@ -125,6 +125,18 @@ TEST(RowSections, PagesFillByEachRowsHeightAndKeepAHeadingWithItsLine) {
     ASSERT_EQ(renderer.pageCount(), 2);
     EXPECT_EQ(renderer.rowsOnPage(0), (std::pair<std::size_t, std::size_t>{0, 3}));
     EXPECT_EQ(renderer.rowsOnPage(1), (std::pair<std::size_t, std::size_t>{3, 3})); // "Other": the empty detail
+
+    // Lines continued over a break go on under their heading, which takes its room on that page.
+    def.rowSections[1].repeatHeading = "Heading";
+    def.rowSections[1].height = 5000; // three to a page, but only two under the heading
+    rows->rows.assign(7, {QString("Line")});
+    const ReportRenderer continued(def, rows, "");
+    ASSERT_EQ(continued.pageCount(), 3);
+    EXPECT_EQ(continued.rowsOnPage(1), (std::pair<std::size_t, std::size_t>{3, 2}));
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    continued.paintPage(painter, 1, 100, 100); // the heading has no row of its own to paint from
 }
 
 TEST(PageNumbers, FooterReadsPageOfPages) {
