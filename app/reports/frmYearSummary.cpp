@@ -85,16 +85,24 @@ void frmYearSummary::Form_Load() {
     SetMousePointer(this, vbHourglass);
     const std::shared_ptr<const SummaryTrips> trips = dataReport().cmdSummary();
     const std::vector<int> years = trips ? TripYears(*trips) : std::vector<int>();
-    for (int year : years)
-        cboYear_->addItem(QString::number(year), year);
+    fillYears(years);
     // The range starts as the newest year with trips, ready to be narrowed.
     const int year = years.empty() ? QDate::currentDate().year() : years.front();
     dtpFrom_->setDate(QDate(year, 1, 1));
     dtpTo_->setDate(QDate(year, 12, 31));
-    optYear_->setEnabled(!years.empty());
     (years.empty() ? optRange_ : optYear_)->setChecked(true);
     optionChanged();
     SetMousePointer(this, vbDefault);
+}
+
+void frmYearSummary::fillYears(const std::vector<int>& years) {
+    const QVariant chosen = cboYear_->currentData();
+    cboYear_->clear();
+    for (int year : years)
+        cboYear_->addItem(QString::number(year), year);
+    if (chosen.isValid() && cboYear_->findData(chosen) >= 0)
+        cboYear_->setCurrentIndex(cboYear_->findData(chosen));
+    optYear_->setEnabled(!years.empty());
 }
 
 void frmYearSummary::optionChanged() {
@@ -136,6 +144,8 @@ void frmYearSummary::cmdPreview_Click() {
         MsgBox(QStringLiteral("The Trip records could not be read! "), vbCritical | vbOKOnly, App::Title());
         return;
     }
+    // Trips stored since the window opened may bring a year of their own.
+    fillYears(TripYears(*trips));
     const YearSummary summary = SummarizeTrips(*trips, from, to);
     SetMousePointer(this, vbDefault);
     if (summary.totals.trips == 0) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+#include <vector>
+
 class QComboBox;
 class QDateEdit;
 class QKeyEvent;
@@ -23,6 +25,7 @@ protected:
 private:
     void Form_Load();
     void optionChanged();
+    void fillYears(const std::vector<int>& years);
 
     QRadioButton* optYear_ = nullptr;
     QComboBox* cboYear_ = nullptr;

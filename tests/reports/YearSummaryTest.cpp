@@ -250,6 +250,11 @@ TEST_F(YearSummaryReportTest, YearsNewestFirstAnEmptyPeriodGivesAMessageAndEnter
     QTest::keyClick(years, Qt::Key_Return);
     ASSERT_NE(rptSummary::Preview(), nullptr);
     EXPECT_TRUE(containsPattern(exportPreview(rptSummary::Preview(), out, "keys.pdf").text, "Year 2025"));
+    // A trip stored meanwhile in a year of its own adds that year at the next Preview; the choice stays.
+    folder.addTrip("Later", "3/3/2027");
+    QTest::mouseClick(form->findChild<QPushButton*>("cmdPreview"), Qt::LeftButton);
+    EXPECT_EQ(years->itemText(0), "2027");
+    EXPECT_EQ(years->currentText(), "2025");
 }
 
 TEST_F(YearSummaryReportTest, ContinuityListsThePlantedOverlapAndGapWithTheirTrips) {
