@@ -299,6 +299,43 @@ QDate TextToDate(const QString& text) {
     return QDate();
 }
 
+QDate ParseTripDate(const QString& text) {
+    // The form the program stores, M/d/yyyy and nothing else, read without a regular expression:
+    // a report adds up a hundred thousand of them.
+    int part[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    int k = 0;
+    for (const QChar c : text) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digits[k] < 4) {
+            part[k] = part[k] * 10 + (c.unicode() - '0');
+            ++digits[k];
+        } else if (c == QLatin1Char('/') && k < 2) {
+            ++k;
+        } else {
+            k = -1;
+            break;
+        }
+    }
+    if (k == 2 && digits[0] >= 1 && digits[0] <= 2 && digits[1] >= 1 && digits[1] <= 2 && digits[2] == 4)
+        return QDate(part[2], part[0], part[1]);
+
+    static const QString time = QStringLiteral("(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
+                                               " *(?:[AaPp][Mm])?(?:Z|[+-]\\d{2}:?\\d{2})?)?$");
+    static const QRegularExpression monthFirst(QStringLiteral("^(\\d{1,2})([/.-])(\\d{1,2})\\2(\\d{4}|\\d{2})") + time);
+    static const QRegularExpression yearFirst(QStringLiteral("^(\\d{4})([/.-])(\\d{1,2})\\2(\\d{1,2})") + time);
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch m = yearFirst.match(trimmed);
+    if (m.hasMatch())
+        return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+    m = monthFirst.match(trimmed);
+    if (!m.hasMatch())
+        return QDate();
+    int year = m.captured(4).toInt();
+    if (m.captured(4).size() == 2)
+        year += 2000; // no trip can be dated before 2007, so 10 is 2010
+    return QDate(year, m.captured(1).toInt(), m.captured(3).toInt());
+}
+
 QString FormatDate(const QDate& date, const QString& pattern) {
     if (!date.isValid())
         return QString();

@@ -117,8 +117,26 @@ ReportControl InRun(ReportControl control, int run) {
     return control;
 }
 
+ReportControl BarChart(const QString& name, const QString& labelField, const QString& valueField, const QString& format,
+                       int left, int top, int width, int height) {
+    ReportControl c;
+    c.name = name;
+    c.kind = ControlKind::BarChart;
+    c.labelField = labelField;
+    c.dataField = valueField;
+    c.format = format;
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    return c;
+}
+
 const ReportControl* ReportDefinition::control(const QString& controlName) const {
-    for (const ReportSection* s : {&reportHeader, &pageHeader, &detail, &pageFooter, &reportFooter}) {
+    std::vector<const ReportSection*> sections = {&reportHeader, &pageHeader, &detail, &pageFooter, &reportFooter};
+    for (const ReportSection& s : rowSections)
+        sections.push_back(&s);
+    for (const ReportSection* s : sections) {
         for (const ReportControl& c : s->controls) {
             if (c.name == controlName)
                 return &c;
@@ -196,7 +214,70 @@ ReportRenderer::ReportRenderer(ReportDefinition definition, std::shared_ptr<cons
     : def_(std::move(definition)), rows_(std::move(rows)), title_(std::move(title)), today_(today) {
     if (!rows_)
         rows_ = std::make_shared<ReportRows>();
-    paginate();
+    if (def_.sectionField.isEmpty()) {
+        paginate();
+        return;
+    }
+    const int column = rows_->columnIndex(def_.sectionField);
+    rowSection_.reserve(rows_->size());
+    for (const std::vector<QVariant>& row : rows_->rows) {
+        const QString name = column >= 0 && static_cast<std::size_t>(column) < row.size()
+                                 ? row[std::size_t(column)].toString()
+                                 : QString();
+        const ReportSection* section = rowSection(name);
+        rowSection_.push_back(section ? section : &def_.detail);
+    }
+    paginateRows();
+}
+
+const ReportSection* ReportRenderer::rowSection(const QString& name) const {
+    for (const ReportSection& s : def_.rowSections) {
+        if (s.name == name)
+            return &s;
+    }
+    return nullptr;
+}
+
+const ReportSection& ReportRenderer::sectionOf(std::size_t row) const {
+    return row < rowSection_.size() ? *rowSection_[row] : def_.detail;
+}
+
+// The same for rows of several heights: row by row, a heading kept on the page of the line after it.
+void ReportRenderer::paginateRows() {
+    pages_.clear();
+    const int printable = PrintableHeight(def_);
+    const int fixed = def_.pageHeader.height + def_.pageFooter.height;
+    const std::size_t total = rows_->size();
+    Page page;
+    page.reportHeader = true;
+    int space = printable - fixed - def_.reportHeader.height;
+    for (std::size_t row = 0; row < total; ++row) {
+        const ReportSection& section = sectionOf(row);
+        int need = section.height;
+        if (section.keepWithNext && row + 1 < total)
+            need += sectionOf(row + 1).height;
+        if (need > space && page.rowCount > 0) {
+            pages_.push_back(page);
+            page = Page();
+            space = printable - fixed;
+            // A line continued from the page before goes on under its heading again.
+            const bool continued = &sectionOf(row - 1) == &section;
+            page.repeated = continued && !section.repeatHeading.isEmpty() ? rowSection(section.repeatHeading) : nullptr;
+            if (page.repeated)
+                space -= page.repeated->height;
+        }
+        if (page.rowCount == 0)
+            page.firstRow = row;
+        ++page.rowCount;
+        space -= section.height;
+    }
+    if (def_.reportFooter.height > space) {
+        pages_.push_back(page);
+        page = Page();
+        page.firstRow = total;
+    }
+    page.reportFooter = true;
+    pages_.push_back(page);
 }
 
 // First pass: every section has a fixed height, so the rows of each page, and with them the page
@@ -377,7 +458,7 @@ TextPlacement ReportRenderer::placeText(const ReportControl& control, const QStr
 std::vector<TextPlacement> ReportRenderer::placeTexts(const ReportSection& section, int page, std::size_t row) const {
     std::vector<TextPlacement> placed;
     for (const ReportControl& control : section.controls) {
-        if (control.kind == ControlKind::Line || control.wordWrap)
+        if (control.kind == ControlKind::Line || control.kind == ControlKind::BarChart || control.wordWrap)
             continue;
         const QString text = textOf(control, page, row);
         if (text.isEmpty() && control.run == 0)
@@ -432,6 +513,92 @@ void ReportRenderer::drawPlaced(QPainter& painter, const TextPlacement& placed, 
     painter.restore();
 }
 
+namespace {
+// The step of a chart's scale: 1, 2 or 5 times a power of ten, giving at most about five divisions.
+double scaleStep(double largest) {
+    if (!(largest > 0))
+        return 1;
+    const double rough = largest / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough)
+            return std::max(1.0, factor * power);
+    }
+    return std::max(1.0, 10 * power);
+}
+} // namespace
+
+void ReportRenderer::drawBarChart(QPainter& painter, const ReportControl& control, int top, std::size_t row) const {
+    const QStringList labels = rows_->value(row, control.labelField).toStringList();
+    std::vector<double> values;
+    for (const QVariant& v : rows_->value(row, control.dataField).toList()) {
+        const double value = v.toDouble();
+        values.push_back(std::isfinite(value) && value > 0 ? value : 0.0);
+    }
+    const Font& f = fontOf(control);
+    if (current_ != &f) {
+        painter.setFont(f.font);
+        current_ = &f;
+    }
+    const QFontMetricsF& m = f.metrics;
+    const double largest = values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+    const double step = scaleStep(largest);
+    const int divisions = std::max(1, static_cast<int>(std::ceil(largest / step - 1e-9)));
+    const double scaleTop = divisions * step;
+
+    const QRectF box(control.left, top + control.top, control.width, control.height);
+    double scaleWidth = 0;
+    for (int k = 0; k <= divisions; ++k)
+        scaleWidth = std::max(scaleWidth, m.horizontalAdvance(FormatNumber(k * step, control.format)));
+    // Room above the plot for the tallest bar's value, below it for the category names.
+    const QRectF plot(QPointF(box.left() + scaleWidth + 3 * kTextInset, box.top() + m.height()),
+                      QPointF(box.right() - kTextInset, box.bottom() - 1.5 * m.height()));
+    if (plot.width() <= 0 || plot.height() <= 0)
+        return;
+
+    const double slot = values.empty() ? plot.width() : plot.width() / static_cast<double>(values.size());
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(128, 128, 128)); // prints as a mid grey on any printer
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double height = plot.height() * values[i] / scaleTop;
+        if (height > 0)
+            painter.drawRect(QRectF(plot.left() + slot * static_cast<double>(i) + slot * 0.2, plot.bottom() - height,
+                                    slot * 0.6, height));
+    }
+    painter.restore();
+
+    // The axes, the scale's marks and numbers.
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    painter.drawLine(plot.bottomLeft(), plot.topLeft());
+    for (int k = 0; k <= divisions; ++k) {
+        const double y = plot.bottom() - plot.height() * k / divisions;
+        painter.drawLine(QPointF(plot.left() - kTextInset, y), QPointF(plot.left(), y));
+        const QString text = FormatNumber(k * step, control.format);
+        painter.drawText(QPointF(plot.left() - 2 * kTextInset - m.horizontalAdvance(text), y + m.ascent() / 2 - 10),
+                         text);
+    }
+    // Each bar's value above it where it fits; the category names below, as many as have room.
+    double widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, m.horizontalAdvance(label));
+    const std::size_t every =
+        std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil((widest + kTextInset) / slot)));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double centre = plot.left() + slot * (static_cast<double>(i) + 0.5);
+        const QString value = FormatNumber(values[i], control.format);
+        const double width = m.horizontalAdvance(value);
+        if (values[i] > 0 && width <= slot) {
+            const double barTop = plot.bottom() - plot.height() * values[i] / scaleTop;
+            painter.drawText(QPointF(centre - width / 2, barTop - m.descent() - 10), value);
+        }
+        if (i < static_cast<std::size_t>(labels.size()) && i % every == 0) {
+            const QString& label = labels.at(static_cast<qsizetype>(i));
+            painter.drawText(QPointF(centre - m.horizontalAdvance(label) / 2, plot.bottom() + m.ascent() + 40), label);
+        }
+    }
+}
+
 void ReportRenderer::paintSection(QPainter& painter, const ReportSection& section, int top, int page,
                                   std::size_t row) const {
     if (section.height <= 0 && section.controls.empty())
@@ -443,6 +610,8 @@ void ReportRenderer::paintSection(QPainter& painter, const ReportSection& sectio
         if (control.kind == ControlKind::Line)
             lines.emplace_back(control.left, top + control.top, control.left + control.width,
                                top + control.top + control.height);
+        else if (control.kind == ControlKind::BarChart)
+            drawBarChart(painter, control, top, row);
         else if (control.wordWrap)
             drawWrapped(painter, control, top, textOf(control, page, row));
     }
@@ -476,9 +645,14 @@ void ReportRenderer::paintPage(QPainter& painter, int page, double dotsPerInchX,
         paintSection(painter, def_.reportHeader, y, page, 0);
         y += def_.reportHeader.height;
     }
+    if (p.repeated) {
+        paintSection(painter, *p.repeated, y, page, p.firstRow);
+        y += p.repeated->height;
+    }
     for (std::size_t i = 0; i < p.rowCount; ++i) {
-        paintSection(painter, def_.detail, y, page, p.firstRow + i);
-        y += def_.detail.height;
+        const ReportSection& section = sectionOf(p.firstRow + i);
+        paintSection(painter, section, y, page, p.firstRow + i);
+        y += section.height;
     }
     if (p.reportFooter)
         paintSection(painter, def_.reportFooter, y, page, 0);

@@ -30,7 +30,7 @@ struct ReportRows {
     std::size_t size() const { return rows.size(); }
 };
 
-enum class ControlKind { Label, TextBox, Line };
+enum class ControlKind { Label, TextBox, Line, BarChart };
 
 // One control of a section. Positions and sizes are twips (1/1440 inch) from the section's top-left;
 // a line runs from (left, top) to (left + width, top + height).
@@ -51,6 +51,9 @@ struct ReportControl {
     // Labels of a section with the same non-zero run read as one line of words ("Page 3 of 7"):
     // each keeps its design place unless the word before it would touch it, then it moves right.
     int run = 0;
+    // Bar charts: the column of category names (a string list); dataField holds their values (a list of
+    // numbers) and format the values' display format.
+    QString labelField;
 };
 
 // The usual control heights for one line of text at the report sizes.
@@ -65,11 +68,18 @@ ReportControl VLine(const QString& name, int x, int y1, int y2);
 ReportControl Bold(ReportControl control, double fontSize);
 ReportControl Wrapped(ReportControl control);
 ReportControl InRun(ReportControl control, int run);
+// A bar chart in its box: axes with a scale, a bar per value, the values above the bars and the
+// category names below them.
+ReportControl BarChart(const QString& name, const QString& labelField, const QString& valueField, const QString& format,
+                       int left, int top, int width, int height);
 
 struct ReportSection {
     QString name;
     int height = 0;
+    bool keepWithNext = false; // a heading: starts a new page rather than end one alone
     std::vector<ReportControl> controls;
+    // Lines that go on over a page break: the section named here heads the page they continue on.
+    QString repeatHeading;
 };
 
 struct ReportMargins {
@@ -90,6 +100,10 @@ struct ReportDefinition {
     ReportSection detail;       // Section1
     ReportSection pageFooter;   // Section3
     ReportSection reportFooter; // Section5
+    // A report of several kinds of line: a row whose sectionField names one of rowSections is laid out
+    // in that section instead of the detail section.
+    QString sectionField;
+    std::vector<ReportSection> rowSections;
 
     const ReportControl* control(const QString& controlName) const;
 };
@@ -154,8 +168,13 @@ private:
         std::size_t rowCount = 0;
         bool reportHeader = false;
         bool reportFooter = false;
+        const ReportSection* repeated = nullptr; // the heading of lines continued from the page before
     };
     void paginate();
+    void paginateRows();
+    const ReportSection& sectionOf(std::size_t row) const;
+    const ReportSection* rowSection(const QString& name) const;
+    void drawBarChart(QPainter& painter, const ReportControl& control, int top, std::size_t row) const;
     void paintSection(QPainter& painter, const ReportSection& section, int top, int page, std::size_t row) const;
     void drawWrapped(QPainter& painter, const ReportControl& control, int top, const QString& text) const;
     void drawPlaced(QPainter& painter, const TextPlacement& placed, int top) const;
@@ -173,8 +192,9 @@ private:
     QString title_;
     QDate today_;
     std::vector<Page> pages_;
-    mutable std::deque<Font> fonts_;        // one per size and weight, made at first use
-    mutable const Font* current_ = nullptr; // the font last set on the painter
+    std::vector<const ReportSection*> rowSection_; // per row, when the rows choose their sections
+    mutable std::deque<Font> fonts_;               // one per size and weight, made at first use
+    mutable const Font* current_ = nullptr;        // the font last set on the painter
 };
 
 // Paints the pages of a run on a paged device, one after another; false when painting cannot begin

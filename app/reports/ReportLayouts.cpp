@@ -201,3 +201,143 @@ ReportDefinition TripReportLayout() {
     };
     return r;
 }
+
+namespace {
+struct SummaryColumn {
+    int left;
+    const char* heading;
+    const char* textBox;
+    const char* field;
+    const char* format;
+};
+// The month table's columns, left to right; each runs to the next one's left edge, the last to 11096.
+const std::array<SummaryColumn, 13> kSummaryColumns = {{
+    {144, "Month", "txtMonth", "Month", ""},
+    {1008, "Trips", "txtTrips", "Trips", "#,##0"},
+    {1512, "Miles", "txtMiles", "Miles", "#,##0"},
+    {2304, "Mileage", "txtMileage", "Mileage", "\"$\"#,##0.00"},
+    {3184, "Fuel", "txtFuel", "Fuel", "\"$\"#,##0.00"},
+    {4064, "Parking", "txtParking", "Parking", "\"$\"#,##0.00"},
+    {4944, "Meals", "txtMeals", "Meals", "\"$\"#,##0.00"},
+    {5824, "Lodging", "txtMotel", "Motel", "\"$\"#,##0.00"},
+    {6704, "Telephone", "txtPhone", "Phone", "\"$\"#,##0.00"},
+    {7584, "Repairs", "txtRepairs", "Repairs", "\"$\"#,##0.00"},
+    {8464, "Towing", "txtTowing", "Towing", "\"$\"#,##0.00"},
+    {9344, "Misc.", "txtExpense", "Expense", "\"$\"#,##0.00"},
+    {10224, "Total", "txtTotalTrip", "TotalTrip", "\"$\"#,##0.00"},
+}};
+constexpr int kSummaryRight = 11096;
+
+ReportSection RowSection(const QString& name, int height, bool keepWithNext) {
+    ReportSection section;
+    section.name = name;
+    section.height = height;
+    section.keepWithNext = keepWithNext;
+    return section;
+}
+
+struct FindingColumn {
+    int left;
+    int width;
+    const char* heading;
+    const char* field;
+    const char* format;
+};
+const std::array<FindingColumn, 8> kFindingColumns = {{
+    {144, 1152, "Finding", "Kind", ""},
+    {1296, 1296, "Trip before", "PreviousTripID", ""},
+    {2592, 1296, "Its date", "PreviousDate", "M/d/yyyy"},
+    {3888, 1440, "Its end", "PreviousEnd", "0"},
+    {5328, 1296, "Trip", "TripID", ""},
+    {6624, 1296, "Its date", "StartDate", "M/d/yyyy"},
+    {7920, 1440, "Its start", "Start", "0"},
+    {9360, 1440, "Miles", "Difference", "#,##0"},
+}};
+} // namespace
+
+ReportDefinition YearSummaryLayout(const QString& period) {
+    ReportDefinition r;
+    r.name = QStringLiteral("rptSummary");
+    r.documentName = QStringLiteral("Year Summary");
+    r.reportWidth = 11160;
+    r.orientation = QPageLayout::Portrait;
+    r.margins = ReportMargins{540, 600, 540, 1000};
+    r.reportHeader.name = QStringLiteral("Section4");
+    r.reportFooter.name = QStringLiteral("Section5");
+    r.sectionField = QStringLiteral("Section");
+
+    ReportSection& header = r.pageHeader;
+    header.name = QStringLiteral("Section2");
+    header.height = 1600;
+    header.controls = {
+        FirstTitle("lblOwner", "%i", 2700, 0, 5760),           SecondTitle("lblTitle", "Year Summary", 2700, 480, 5760),
+        Label("lblPeriod", period, 2700, 1008, 5760, kCentre), Label("lblDate", "%d", 9360, 1008, 1736, kRight),
+        HLine("linHeader", 144, kSummaryRight, 1440),
+    };
+    r.detail.name = QStringLiteral("Section1");
+
+    ReportSection heading = RowSection(QStringLiteral("Heading"), 480, true);
+    ReportSection month = RowSection(QStringLiteral("Month"), 300, false);
+    ReportSection totals = RowSection(QStringLiteral("Totals"), 420, false);
+    for (std::size_t i = 0; i < kSummaryColumns.size(); ++i) {
+        const SummaryColumn& c = kSummaryColumns[i];
+        const int right = i + 1 < kSummaryColumns.size() ? kSummaryColumns[i + 1].left : kSummaryRight;
+        const Qt::Alignment alignment = i == 0 ? kLeft : kRight;
+        heading.controls.push_back(
+            Label(QStringLiteral("lblHead_%1").arg(i), c.heading, c.left, 144, right - c.left, alignment));
+        month.controls.push_back(TextBox(c.textBox, c.field, c.format, c.left, 0, right - c.left, alignment));
+        totals.controls.push_back(Bold(TextBox(QString::fromLatin1(c.textBox) + QStringLiteral("Total"), c.field,
+                                               c.format, c.left, 96, right - c.left, alignment),
+                                       8.25));
+    }
+    heading.controls.push_back(HLine("linHeading", 144, kSummaryRight, 456));
+    totals.controls.push_back(HLine("linTotals", 144, kSummaryRight, 48));
+
+    ReportSection chart = RowSection(QStringLiteral("Chart"), 5040, false);
+    chart.controls = {
+        Bold(Label("lblChart", "Miles per Month", 144, 288, 10952, kCentre, 300), 10),
+        BarChart("chtMiles", "ChartLabels", "ChartValues", "#,##0", 144, 720, 10952, 4176),
+    };
+
+    ReportSection check = RowSection(QStringLiteral("CheckHeading"), 1200, true);
+    check.controls = {
+        Bold(Label("lblCheck", "Odometer Continuity", 144, 144, 10952, kCentre, 300), 10),
+        Label("lblCheckNote",
+              "Trips by date, then start reading: each start compared with the end of the trip before it.", 144, 504,
+              10952, kCentre),
+        HLine("linCheck", 144, kSummaryRight, 1176),
+    };
+    ReportSection finding = RowSection(QStringLiteral("Finding"), 285, false);
+    // The column headings again, on the pages the findings continue on.
+    ReportSection findingHeading = RowSection(QStringLiteral("FindingHeading"), 420, false);
+    for (std::size_t i = 0; i < kFindingColumns.size(); ++i) {
+        const FindingColumn& c = kFindingColumns[i];
+        const Qt::Alignment alignment = i == 0 ? kLeft : (c.format[0] == '\0' ? kCentre : kRight);
+        check.controls.push_back(
+            Label(QStringLiteral("lblCheckHead_%1").arg(i), c.heading, c.left, 864, c.width, alignment));
+        findingHeading.controls.push_back(
+            Label(QStringLiteral("lblCheckHeadAgain_%1").arg(i), c.heading, c.left, 72, c.width, alignment));
+        finding.controls.push_back(
+            TextBox(QStringLiteral("txtFinding_%1").arg(i), c.field, c.format, c.left, 0, c.width, alignment));
+    }
+    findingHeading.controls.push_back(HLine("linCheckAgain", 144, kSummaryRight, 396));
+    finding.repeatHeading = findingHeading.name;
+    month.repeatHeading = heading.name;
+    ReportSection note = RowSection(QStringLiteral("Note"), 330, false);
+    note.controls = {TextBox("txtNote", "Text", QString(), 144, 45, 10952)};
+    r.rowSections = {heading, month, totals, chart, check, finding, findingHeading, note};
+
+    ReportSection& footer = r.pageFooter;
+    footer.name = QStringLiteral("Section3");
+    footer.height = 450;
+    footer.controls = {
+        InRun(Label("lblPage", "Page", 144, 144, 432, kLeft), 1),
+        InRun(Label("lblPageNumber", "%p", 576, 144, 288, kCentre), 1),
+        InRun(Label("lblOf", "of", 864, 144, 288, kCentre), 1),
+        InRun(Label("lblPages", "%P", 1152, 144, 576, kLeft), 1),
+        Label("lblProduct", kProductLine, 4000, 144, 3165, kCentre),
+        Label("lblMaker", kMakerAddress, kSummaryRight - 2880, 144, 2880, kRight),
+        HLine("linFooter", 144, kSummaryRight, 0),
+    };
+    return r;
+}

@@ -8,6 +8,9 @@
 ReportDefinition TripListLayout();
 // The trip expense report: one trip on a portrait letter page.
 ReportDefinition TripReportLayout();
+// The year summary of a period ("Year 2025"): a line per month with a totals line, the chart of miles
+// per month and the odometer continuity check, on portrait letter pages; its rows name their sections.
+ReportDefinition YearSummaryLayout(const QString& period);
 
 // The page footer's product line and the maker's web address.
 extern const char* const kProductLine;

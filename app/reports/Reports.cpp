@@ -3,6 +3,7 @@
 
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
+#include "reports/YearSummary.h"
 #include "reports/dataReport.h"
 
 #include "platform/Picture.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-enum class Which { Trips, Expense };
+enum class Which { Trips, Expense, Summary };
 
 // Preview opening state: the window state (2 maximised) and the restored window's start-up
 // position (1 centred over the main window).
@@ -45,7 +46,17 @@ public:
 
     void Show() {
         ReportRecordset& recordset = which_ == Which::Trips ? dataReport().rscmdTrip() : dataReport().rscmdReport();
-        std::shared_ptr<const ReportRows> rows = recordset.Rows();
+        present(recordset.Rows());
+    }
+
+    // The summary's layout carries its period, so each summary shown brings its own.
+    void Show(const YearSummary& summary) {
+        definition_ = YearSummaryLayout(PeriodText(summary.from, summary.to));
+        present(SummaryReportRows(summary));
+    }
+
+private:
+    void present(std::shared_ptr<const ReportRows> rows) {
         if (preview_ && preview_->isVisible() && rows == shownRows_) {
             preview_->raise();
             preview_->activateWindow();
@@ -81,14 +92,18 @@ public:
         preview_->activateWindow();
     }
 
-private:
     void DataReport_Initialize() {
         const bool trips = which_ == Which::Trips;
-        caption_ = App::Title() + (trips ? QStringLiteral("  -  Trips") : QStringLiteral("  -  Trip Report"));
-        definition_ = trips ? TripListLayout() : TripReportLayout();
-        definition_.reportWidth = trips ? 14595 : 10620;
-        // Smaller fixed margins than the design's inch; report width plus side margins fits letter paper.
-        definition_.margins = trips ? ReportMargins{500, 400, 500, 1000} : ReportMargins{500, 600, 300, 1000};
+        if (which_ == Which::Summary) {
+            caption_ = App::Title() + QStringLiteral("  -  Year Summary");
+            definition_ = YearSummaryLayout(QString());
+        } else {
+            caption_ = App::Title() + (trips ? QStringLiteral("  -  Trips") : QStringLiteral("  -  Trip Report"));
+            definition_ = trips ? TripListLayout() : TripReportLayout();
+            definition_.reportWidth = trips ? 14595 : 10620;
+            // Smaller fixed margins than the design's inch; report width plus side margins fits letter paper.
+            definition_.margins = trips ? ReportMargins{500, 400, 500, 1000} : ReportMargins{500, 600, 300, 1000};
+        }
         windowState_ = kWindowMaximized;
         startUpPosition_ = kCenterOwner;
         title_ = strFullName; // read now: a profile changed later shows on the next run
@@ -116,6 +131,9 @@ private:
 ReportObject*& object(Which which) {
     static ReportObject* trips = nullptr;
     static ReportObject* expense = nullptr;
+    static ReportObject* summary = nullptr;
+    if (which == Which::Summary)
+        return summary;
     return which == Which::Trips ? trips : expense;
 }
 
@@ -172,3 +190,15 @@ ReportPreview* Preview() {
     return previewOf(Which::Expense);
 }
 } // namespace rptReport
+
+namespace rptSummary {
+void Show(const YearSummary& summary) {
+    ensure(Which::Summary).Show(summary);
+}
+void Unload() {
+    unload(Which::Summary);
+}
+ReportPreview* Preview() {
+    return previewOf(Which::Summary);
+}
+} // namespace rptSummary

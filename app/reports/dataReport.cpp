@@ -1,12 +1,16 @@
 #include "reports/dataReport.h"
 
+#include "platform/Format.h"
 #include "reports/ReportEngine.h"
+#include "reports/YearSummary.h"
 #include "shell/modGlobal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <cmath>
 
 #include <sqlite3.h>
 
@@ -88,6 +92,49 @@ public:
     void cmdReport(const QString& ID) override { run(rscmdReport_, "SELECT * FROM tblMain WHERE TripID = ?", &ID); }
     ReportRecordset& rscmdTrip() override { return rscmdTrip_; }
     ReportRecordset& rscmdReport() override { return rscmdReport_; }
+
+    std::shared_ptr<const std::vector<SummaryTrip>> cmdSummary() override {
+        if (!openConnection())
+            return nullptr;
+        static const char* const sql =
+            "SELECT TripID, StartDate, StartOdometer, EndOdometer, Miles, Mileage, Fuel, Parking, Meals, Motel, "
+            "Phone, Repairs, Towing, Expense, TotalTrip FROM tblMain";
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(conReport_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+        const auto text = [statement](int column) {
+            const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            return QString::fromUtf8(chars, sqlite3_column_bytes(statement, column));
+        };
+        const auto reading = [statement](int column) -> std::optional<std::int64_t> {
+            if (sqlite3_column_type(statement, column) == SQLITE_NULL)
+                return std::nullopt;
+            return static_cast<std::int64_t>(std::llround(sqlite3_column_double(statement, column)));
+        };
+        // SQL's SUM passes over nulls: they add nothing here either.
+        const auto amount = [statement](int column) { return sqlite3_column_double(statement, column); };
+        auto trips = std::make_shared<std::vector<SummaryTrip>>();
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            SummaryTrip t;
+            t.tripId = text(0);
+            t.date = ParseTripDate(text(1));
+            t.startOdometer = reading(2);
+            t.endOdometer = reading(3);
+            t.miles = amount(4);
+            t.mileage = amount(5);
+            for (int i = 0; i < 8; ++i)
+                t.expenses[std::size_t(i)] = amount(6 + i);
+            t.total = amount(14);
+            trips->push_back(std::move(t));
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE)
+            return nullptr;
+        return trips;
+    }
 
 private:
     // conReport opens at the first command run and stays open; it reopens only when the

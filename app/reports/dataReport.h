@@ -4,9 +4,12 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 struct ReportRows;
 class ReportPreview;
+struct SummaryTrip;
+struct YearSummary;
 
 // A command's record set as callers see it: an open state and a close.
 class ReportRecordset {
@@ -25,6 +28,10 @@ public:
     virtual void cmdReport(const QString& ID) = 0; // opens rscmdReport over the trips with TripID = ID
     virtual ReportRecordset& rscmdTrip() = 0;
     virtual ReportRecordset& rscmdReport() = 0;
+
+    // The year summary's query: every trip with the values it adds up, dates read. Null when the
+    // query cannot run (an empty list is a table without trips).
+    virtual std::shared_ptr<const std::vector<SummaryTrip>> cmdSummary() = 0;
 };
 
 // The one data environment of the program, created at its first use.
@@ -50,3 +57,10 @@ void Unload();
 bool Loaded();
 ReportPreview* Preview();
 } // namespace rptReport
+
+// The year summary: Show opens a fresh preview of the summary, replacing one still open.
+namespace rptSummary {
+void Show(const YearSummary& summary);
+void Unload();
+ReportPreview* Preview();
+} // namespace rptSummary

@@ -9,6 +9,7 @@
 #include "profile/frmEditOwner.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
+#include "reports/frmYearSummary.h"
 #include "shell/frmAbout.h"
 #include "shell/modGlobal.h"
 #include "shell/modMain.h"
@@ -141,6 +142,14 @@ void frmMain::buildMenu() {
             connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         }
     }
+
+    // The year summary, after the Reports menu's other items.
+    if (auto* reports = menuBar()->findChild<QMenu*>(QStringLiteral("mnuReports"))) {
+        reports->addSeparator();
+        QAction* summary = reports->addAction(QStringLiteral("Year Summary"));
+        summary->setObjectName(QStringLiteral("mnuReportsYearSummary"));
+        connect(summary, &QAction::triggered, this, &frmMain::mnuReportsYearSummary_Click);
+    }
 }
 
 void frmMain::MDIForm_Load() {
@@ -266,6 +275,17 @@ void frmMain::mnuReportsTripList_Click() {
     SetMousePointer(this, vbDefault);
     dataReport().cmdTrip();
     rptTrips::Show();
+    Arrange(0);
+}
+
+void frmMain::mnuReportsYearSummary_Click() {
+    SetMousePointer(this, vbHourglass);
+    if (!TripRecordsFound())
+        return;
+    SetMousePointer(this, vbDefault);
+    if (!summary_)
+        summary_ = new frmYearSummary(nullptr);
+    ShowChild(summary_);
     Arrange(0);
 }
 

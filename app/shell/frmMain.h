@@ -10,6 +10,7 @@ class frmAddTrip;
 class frmEditTrip;
 class frmEditOwner;
 class frmReport;
+class frmYearSummary;
 class QCloseEvent;
 
 // The client area, with the backdrop picture in its top left corner behind the child windows.
@@ -46,6 +47,7 @@ public:
     void mnuUtilsEditUserProfile_Click();
     void mnuReportsTripList_Click();
     void mnuReportsTripReport_Click();
+    void mnuReportsYearSummary_Click();
     void mnuWindowCascade_Click();
     void mnuWindowH_Click();
     void mnuWindowV_Click();
@@ -72,4 +74,5 @@ private:
     QPointer<frmEditTrip> editTrip_;
     QPointer<frmEditOwner> editOwner_;
     QPointer<frmReport> report_;
+    QPointer<frmYearSummary> summary_;
 };

@@ -197,24 +197,6 @@ QDate TripDateMaximum() {
     return QDate(9999, 12, 31);
 }
 
-QDate ParseTripDate(const QString& text) {
-    static const QString time = QStringLiteral("(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
-                                               " *(?:[AaPp][Mm])?(?:Z|[+-]\\d{2}:?\\d{2})?)?$");
-    static const QRegularExpression monthFirst(QStringLiteral("^(\\d{1,2})([/.-])(\\d{1,2})\\2(\\d{4}|\\d{2})") + time);
-    static const QRegularExpression yearFirst(QStringLiteral("^(\\d{4})([/.-])(\\d{1,2})\\2(\\d{1,2})") + time);
-    const QString trimmed = text.trimmed();
-    QRegularExpressionMatch m = yearFirst.match(trimmed);
-    if (m.hasMatch())
-        return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
-    m = monthFirst.match(trimmed);
-    if (!m.hasMatch())
-        return QDate();
-    int year = m.captured(4).toInt();
-    if (m.captured(4).size() == 2)
-        year += 2000; // no trip can be dated before 2007, so 10 is 2010
-    return QDate(year, m.captured(1).toInt(), m.captured(3).toInt());
-}
-
 std::optional<QString> CheckTripDate(const QString& text, const QDate& stored) {
     const QDate date = ParseTripDate(text);
     if (!date.isValid())

@@ -3,6 +3,7 @@
 // totals, the next trip identifier, and the stored trip behind each row of the trip list.
 
 #include "Wendlo.h"
+#include "platform/Format.h" // ParseTripDate
 
 #include <QDate>
 #include <QLocale>
@@ -67,10 +68,6 @@ WendloDate ToWendloDate(const QDate& date);
 // The earliest and latest trip date the windows accept.
 QDate TripDateMinimum();
 QDate TripDateMaximum();
-// A date as people type it or other tools store it: month/day/year with a four- or two-digit year
-// (2000 to 2099), or year-month-day; "/", "-" or "." between the parts, the same both times; a time
-// of day after it is ignored. Invalid when the text is no calendar date.
-QDate ParseTripDate(const QString& text);
 // Nothing when the date text may be saved; otherwise the message naming Trip Date. A date outside the
 // range passes only when it is the stored date, shown unchanged.
 std::optional<QString> CheckTripDate(const QString& text, const QDate& stored = QDate());

@@ -110,6 +110,35 @@ TEST(TripReportPaging, OneTripFillsExactlyOnePageAndTwoTripsTwo) {
     EXPECT_EQ(ReportRenderer(def, tripRows(0), "").pageCount(), 1);
 }
 
+// Rows that name their sections take those sections' heights, and a heading never ends a page alone.
+TEST(RowSections, PagesFillByEachRowsHeightAndKeepAHeadingWithItsLine) {
+    ReportDefinition def;
+    def.margins = ReportMargins{0, 0, 0, 0};
+    def.sectionField = "Section";
+    def.rowSections = {ReportSection{"Heading", 1000, true, {}, {}}, ReportSection{"Line", 4800, false, {}, {}}};
+    // A letter page is 15840 twips high: after three lines (14400) the heading would fit, but not its line.
+    auto rows = std::make_shared<ReportRows>();
+    rows->columns = {"Section"};
+    for (const char* section : {"Line", "Line", "Line", "Heading", "Line", "Other"})
+        rows->rows.push_back({QString(section)});
+    const ReportRenderer renderer(def, rows, "");
+    ASSERT_EQ(renderer.pageCount(), 2);
+    EXPECT_EQ(renderer.rowsOnPage(0), (std::pair<std::size_t, std::size_t>{0, 3}));
+    EXPECT_EQ(renderer.rowsOnPage(1), (std::pair<std::size_t, std::size_t>{3, 3})); // "Other": the empty detail
+
+    // Lines continued over a break go on under their heading, which takes its room on that page.
+    def.rowSections[1].repeatHeading = "Heading";
+    def.rowSections[1].height = 5000; // three to a page, but only two under the heading
+    rows->rows.assign(7, {QString("Line")});
+    const ReportRenderer continued(def, rows, "");
+    ASSERT_EQ(continued.pageCount(), 3);
+    EXPECT_EQ(continued.rowsOnPage(1), (std::pair<std::size_t, std::size_t>{3, 2}));
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    continued.paintPage(painter, 1, 100, 100); // the heading has no row of its own to paint from
+}
+
 TEST(PageNumbers, FooterReadsPageOfPages) {
     ReportRenderer renderer(withMargins(TripListLayout(), kTripMargins), tripRows(19), "");
     const ReportDefinition& d = renderer.definition();
@@ -254,7 +283,10 @@ TEST_P(LayoutGeometry, FitsItsPaper) {
     EXPECT_LE(d.reportWidth + d.margins.left + d.margins.right, c.pageWidth);
     const QSizeF page = PageLayoutOf(d).fullRect(QPageLayout::Point).size();
     EXPECT_NEAR(page.width() * 20, c.pageWidth, 1);
-    for (const ReportSection* s : {&d.pageHeader, &d.detail, &d.pageFooter}) {
+    std::vector<const ReportSection*> sections = {&d.pageHeader, &d.detail, &d.pageFooter};
+    for (const ReportSection& s : d.rowSections)
+        sections.push_back(&s);
+    for (const ReportSection* s : sections) {
         for (const ReportControl& control : s->controls) {
             SCOPED_TRACE(control.name.toStdString());
             EXPECT_GE(control.left, 0);
@@ -273,7 +305,10 @@ INSTANTIATE_TEST_SUITE_P(Reports, LayoutGeometry,
                              // 16 text boxes, 17 column rules and the underline
                              LayoutCase{"rptTrips", &TripListLayout, kTripMargins, 15840, 34},
                              // 17 caption/value pairs, the notes box, 18 rules and the signature block
-                             LayoutCase{"rptReport", &TripReportLayout, kReportMargins, 12240, 34 + 7 + 18 + 8}),
+                             LayoutCase{"rptReport", &TripReportLayout, kReportMargins, 12240, 34 + 7 + 18 + 8},
+                             // its lines are laid out in the sections they name
+                             LayoutCase{"rptSummary", [] { return YearSummaryLayout("Year 2025"); },
+                                        ReportMargins{540, 600, 540, 1000}, 12240, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 constexpr Qt::Alignment L = Qt::AlignLeft;

@@ -6,11 +6,14 @@
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
+#include "reports/frmYearSummary.h"
 #include "support/MsgBoxScript.h"
 #include "trips/frmEditTrip.h"
 
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
@@ -27,6 +30,7 @@ protected:
     }
     void TearDown() override {
         rptTrips::Unload();
+        rptSummary::Unload();
         ShellFixture::TearDown();
     }
     template <class T> static int countOf(frmMain& w) {
@@ -51,6 +55,24 @@ TEST_F(CommandsWithTripsTest, EditingAndSelectionWindowsOpenOnceEach) {
     for (const MsgBoxCall& call : script.shown())
         EXPECT_NE(call.text, "No Trip records were found! ");
     EXPECT_EQ(rsTrip, nullptr); // every check releases its record set
+}
+
+// The year summary as a user reaches it: the menu item, its one window, Preview.
+TEST_F(CommandsWithTripsTest, YearSummaryOpensFromTheMenuAndPreviewsTheYear) {
+    strFullName = "Anne Smith";
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    for (int i = 0; i < 2; ++i)
+        w.menuBar()->findChild<QAction*>("mnuReportsYearSummary")->trigger();
+    ASSERT_EQ(countOf<frmYearSummary>(w), 1);
+    auto* frm = w.mdiArea()->findChild<frmYearSummary*>("frmYearSummary");
+    ASSERT_NE(frm, nullptr);
+    QTest::mouseClick(frm->findChild<QPushButton*>("cmdPreview"), Qt::LeftButton);
+    EXPECT_EQ(script.count(), 0);
+    ASSERT_NE(rptSummary::Preview(), nullptr);
+    EXPECT_TRUE(rptSummary::Preview()->isVisible());
+    EXPECT_EQ(rptSummary::Preview()->renderer().title(), "Anne Smith");
 }
 
 // A child window opens, and stays after the cascade, at the size its layout asks for as far as the

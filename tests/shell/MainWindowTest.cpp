@@ -67,7 +67,9 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
         {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
         {"mnuUtils|&Utilities",
          {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile"}},
-        {"mnuReports|&Reports", {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report"}},
+        {"mnuReports|&Reports",
+         {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report", "-",
+          "mnuReportsYearSummary|Year Summary"}},
         {"mnuWindow|&Window",
          {"mnuWindowCascade|Cascade", "-", "mnuWindowH|Tile Horizontally", "-", "mnuWindowV|Tile Vertically", "-",
           "mnuWindowArrangeIcons|Arrange Icons"}},
@@ -130,7 +132,8 @@ TEST_P(NoTripsTest, ADamagedTableIsNotReportedAsEmpty) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, NoTripsTest,
                          ::testing::Values(&frmMain::mnuUtilsEditTripRecords_Click, &frmMain::mnuReportsTripList_Click,
-                                           &frmMain::mnuReportsTripReport_Click));
+                                           &frmMain::mnuReportsTripReport_Click,
+                                           &frmMain::mnuReportsYearSummary_Click));
 
 TEST_F(MainWindowTest, ChildWindowIsOneInstanceAndAFreshOneAfterItCloses) {
     frmMain w;

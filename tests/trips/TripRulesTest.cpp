@@ -206,6 +206,8 @@ TEST(ParseTripDateTest, WholeDatesAsPeopleTypeAndToolsStoreThem) {
         {"5/31", QDate()},
         {"5/31-2010", QDate()},
         {"5/31/2010x", QDate()},
+        {"5/31/20100", QDate()},
+        {"105/3/2010", QDate()},
         {"May 31, 2010", QDate()},
         {"2008-13-01", QDate()},
         {"", QDate()},
