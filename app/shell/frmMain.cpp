@@ -14,6 +14,7 @@
 #include "shell/modMain.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmTripHistory.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -103,7 +104,9 @@ void frmMain::buildMenu() {
          "&Utilities",
          {{"mnuUtilsEditTripRecords", "UpdateTrip Records", &frmMain::mnuUtilsEditTripRecords_Click},
           {"", "-", nullptr},
-          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click}}},
+          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click},
+          {"", "-", nullptr},
+          {"mnuUtilsTripHistory", "Deleted and Changed Trips", &frmMain::mnuUtilsTripHistory_Click}}},
         {"mnuReports",
          "&Reports",
          {{"mnuReportsTripList", "Trip List", &frmMain::mnuReportsTripList_Click},
@@ -240,6 +243,23 @@ void frmMain::mnuUtilsEditUserProfile_Click() {
     if (!editOwner_)
         editOwner_ = new frmEditOwner(nullptr);
     ShowChild(editOwner_);
+    Arrange(0);
+}
+
+// No trip record check: the history matters most once the last trip is gone.
+void frmMain::mnuUtilsTripHistory_Click() {
+    SetMousePointer(this, vbDefault);
+    if (!tripHistory_) {
+        tripHistory_ = new frmTripHistory(nullptr);
+        // A restore changes the stored trips under the trip editing window's list.
+        connect(tripHistory_, &frmTripHistory::tripsChanged, this, [this] {
+            if (editTrip_)
+                editTrip_->RefreshTripList();
+        });
+    } else {
+        tripHistory_->FillHistoryList(); // trips may have been deleted or changed since it was filled
+    }
+    ShowChild(tripHistory_);
     Arrange(0);
 }
 

@@ -10,6 +10,7 @@ class frmAddTrip;
 class frmEditTrip;
 class frmEditOwner;
 class frmReport;
+class frmTripHistory;
 class QCloseEvent;
 
 // The client area, with the backdrop picture in its top left corner behind the child windows.
@@ -44,6 +45,7 @@ public:
     void mnuFileExit_Click();
     void mnuUtilsEditTripRecords_Click();
     void mnuUtilsEditUserProfile_Click();
+    void mnuUtilsTripHistory_Click();
     void mnuReportsTripList_Click();
     void mnuReportsTripReport_Click();
     void mnuWindowCascade_Click();
@@ -72,4 +74,5 @@ private:
     QPointer<frmEditTrip> editTrip_;
     QPointer<frmEditOwner> editOwner_;
     QPointer<frmReport> report_;
+    QPointer<frmTripHistory> tripHistory_;
 };
