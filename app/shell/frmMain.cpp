@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -249,17 +250,27 @@ void frmMain::mnuUtilsEditUserProfile_Click() {
 // No trip record check: the history matters most once the last trip is gone.
 void frmMain::mnuUtilsTripHistory_Click() {
     SetMousePointer(this, vbDefault);
-    if (!tripHistory_) {
+    const bool opening = !tripHistory_;
+    if (opening) {
         tripHistory_ = new frmTripHistory(nullptr);
         // A restore changes the stored trips under the trip editing window's list.
         connect(tripHistory_, &frmTripHistory::tripsChanged, this, [this] {
             if (editTrip_)
                 editTrip_->RefreshTripList();
         });
-    } else {
-        tripHistory_->FillHistoryList(); // trips may have been deleted or changed since it was filled
     }
     ShowChild(tripHistory_);
+    if (opening) {
+        // Trips deleted or changed in another window since are listed when the user comes back to it.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(tripHistory_->parentWidget())) {
+            frmTripHistory* history = tripHistory_;
+            connect(sub, &QMdiSubWindow::windowStateChanged, history,
+                    [history](Qt::WindowStates before, Qt::WindowStates now) {
+                        if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                            history->FillHistoryList();
+                    });
+        }
+    }
     Arrange(0);
 }
 

@@ -145,15 +145,27 @@ _TripHistory* frmTripHistory::history() const {
     return static_cast<_TripHistory*>(trip_.get());
 }
 
+// The chosen entry stays chosen when it is still listed; otherwise the newest is.
 void frmTripHistory::FillHistoryList() {
     SetMousePointer(this, vbHourglass);
+    const QModelIndex chosen = filter_->mapToSource(lvHistory->currentIndex());
+    const std::int64_t chosenId = chosen.isValid() ? model_->historyId(chosen.row()) : -1;
     const RecordsetPtr rows = trip_ ? history()->LoadHistory() : nullptr;
     model_->load(rows.get());
     if (rows)
         rows->Close();
     updateCount();
-    if (filter_->rowCount() > 0)
-        lvHistory->setCurrentIndex(filter_->index(0, 0));
+    QModelIndex current = filter_->index(0, 0);
+    for (int row = 0; chosenId >= 0 && row < model_->rowCount(); ++row) {
+        if (model_->historyId(row) == chosenId) {
+            const QModelIndex shown = filter_->mapFromSource(model_->index(row, 0));
+            if (shown.isValid())
+                current = shown;
+            break;
+        }
+    }
+    if (current.isValid())
+        lvHistory->setCurrentIndex(current);
     SetMousePointer(this, vbDefault);
 }
 

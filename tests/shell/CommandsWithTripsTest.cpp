@@ -130,6 +130,8 @@ TEST_F(CommandsWithTripsTest, HelpOpensTheTopicsWindowFromTheMenuAndWithF1) {
 TEST_F(CommandsWithTripsTest, TheHistoryWindowOpensOnceAndItsRestoreRefreshesTheEditingList) {
     frmMain w;
     w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     MsgBoxScript script;
     w.mnuUtilsEditTripRecords_Click();
     folder.exec("DELETE FROM tblMain;");
@@ -149,4 +151,15 @@ TEST_F(CommandsWithTripsTest, TheHistoryWindowOpensOnceAndItsRestoreRefreshesThe
     QTest::mouseClick(history->cmdRestore, Qt::LeftButton);
     EXPECT_EQ(script.last().text, "Trip T-1 was restored. ");
     EXPECT_EQ(edit->lvTrip->model()->rowCount(), 1);
+
+    // A trip deleted while another window is active is listed once the user comes back.
+    w.mnuUtilsEditTripRecords_Click();
+    ASSERT_EQ(NewTrip(), 0);
+    std::string id = "T-1";
+    script.answer(vbYes);
+    ASSERT_TRUE(objTrip->DeleteTrip(id));
+    EXPECT_EQ(history->filter()->rowCount(), 2); // a restore of a deleted trip adds no entry
+    w.mnuUtilsTripHistory_Click();
+    EXPECT_EQ(history->filter()->rowCount(), 3);
+    EXPECT_EQ(history->lvHistory->currentIndex().row(), 1); // the entry restored before stays chosen
 }
