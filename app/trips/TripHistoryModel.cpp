@@ -2,8 +2,6 @@
 
 #include "platform/Format.h"
 
-#include <cmath>
-
 namespace {
 struct ColumnLayout {
     const char* header;
@@ -19,14 +17,6 @@ const ColumnLayout kColumns[TripHistoryModel::ColumnCount] = {
     {"Date", kCentre}, {"Destination", kLeft},   {"Total", kRight},
 };
 
-// A list cell is one line, as in the trip lists.
-QString oneLine(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    for (const QChar c :
-         {QChar('\r'), QChar('\n'), QChar(0x2028), QChar(0x2029), QChar(0x0B), QChar(0x0C), QChar(0x85)})
-        text.replace(c, QLatin1Char(' '));
-    return text;
-}
 } // namespace
 
 QDate HistoryDay(const QString& changeDate) {
@@ -34,7 +24,8 @@ QDate HistoryDay(const QString& changeDate) {
 }
 
 TripHistoryModel::TripHistoryModel(QObject* parent)
-    : QAbstractTableModel(parent), table_(std::make_shared<TripTable>()) {}
+    : QAbstractTableModel(parent), table_(std::make_shared<TripTable>()),
+      trips_(TripTableModel::Columns::SelectionList) {}
 
 void TripHistoryModel::load(Recordset* rs) {
     beginResetModel();
@@ -52,6 +43,7 @@ void TripHistoryModel::load(Recordset* rs) {
     } else {
         table_ = std::make_shared<TripTable>();
     }
+    trips_.setTable(table_);
     endResetModel();
 }
 
@@ -72,20 +64,24 @@ QString TripHistoryModel::cellText(int row, int column, const QLocale& locale) c
     case Change:
         return changeType(row) == QLatin1String("deleted") ? QStringLiteral("Deleted") : QStringLiteral("Changed");
     case TripId:
-        return oneLine(table_->text(row, TripTable::TripId));
-    case Date: {
-        const QDate date = table_->date(row);
-        return date.isValid() ? DateToText(date) : oneLine(table_->text(row, TripTable::Date));
-    }
+        return tripCell(row, TripTable::TripId, locale);
+    case Date:
+        return tripCell(row, TripTable::Date, locale);
     case Destination:
-        return oneLine(table_->text(row, TripTable::Destination));
-    case Total: {
-        const std::optional<double> total = table_->number(row, TripTable::Total);
-        return total ? FormatNumber(*total, QStringLiteral("#,##0.#0"), locale) : QString();
-    }
+        return tripCell(row, TripTable::Destination, locale);
+    case Total:
+        return tripCell(row, TripTable::Total, locale);
     default:
         return QString();
     }
+}
+
+QString TripHistoryModel::tripCell(int row, TripTable::Field field, const QLocale& locale) const {
+    for (int column = 0; column < trips_.columnCount(); ++column) {
+        if (trips_.field(column) == field)
+            return trips_.cellText(row, column, locale);
+    }
+    return QString();
 }
 
 int TripHistoryModel::rowCount(const QModelIndex& parent) const {

@@ -38,7 +38,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    QString tripCell(int row, TripTable::Field field, const QLocale& locale) const;
+
     std::shared_ptr<const TripTable> table_;
+    // The trip selection list's columns over the same table: Trip ID, date, destination and total show
+    // exactly as the trip lists show them.
+    TripTableModel trips_;
     std::vector<std::int64_t> ids_;
     std::vector<QString> types_;
     std::vector<QString> dates_;
