@@ -483,7 +483,7 @@ void Trip::writeFailed(Connection& con, const DbError& error, const char* nameLi
 }
 
 namespace {
-// The history columns that are the trip's own, in tblMain's order after ID.
+// The columns of tblMain after ID and TripID, in its order; the history has the same.
 constexpr const char* kTripColumns = "Destination,Rate,StartOdometer,EndOdometer,Miles,Fuel,Parking,Meals,Motel,"
                                      "Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,Notes";
 
