@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "ErrorLog.h"
+#include "HistorySql.h"
 #include "SqlText.h"
 #include "Wendlo.h"
 #ifdef WENDLO_TESTING
@@ -96,7 +97,7 @@ struct InitFailure {
     std::string description;
 };
 
-class Trip final : public _TripBatch {
+class Trip final : public _TripHistory {
 public:
     Trip();
     ~Trip() override;
@@ -117,6 +118,10 @@ public:
     bool UpdateOwner(std::vector<std::string>& strText) override;
     std::string Clean(std::string& strText) override;
     std::int32_t AddTrips(std::vector<WendloTrip>& trips) override;
+    bool PrepareHistory() override;
+    RecordsetPtr LoadHistory() override { return read("SELECT * FROM tblTripHistory ORDER BY HistoryID DESC;"); }
+    std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) override;
+    std::int32_t EmptyHistory(WendloDate& datBefore) override;
 
 private:
     // Thrown by a statement builder when a value cannot be written; ends in the write's failure path.
@@ -126,6 +131,10 @@ private:
     };
 
     RecordsetPtr read(const std::string& sql);
+    // One statement of a multi-statement write: traced, run, and a failure thrown to the write's failure path.
+    RecordsetPtr step(Connection& con, const std::string& sql, bool rows);
+    // Rolls back, closes and logs under nameLine.
+    void writeFailed(Connection& con, const DbError& error, const char* nameLine);
     template <typename Build> bool write(Build build, const char* nameLine, const char* function);
     void failureMessage(const DbError& error);
     std::string tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
@@ -458,6 +467,187 @@ std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
     return -1;
 }
 
+RecordsetPtr Trip::step(Connection& con, const std::string& sql, bool rows) {
+    RecordsetPtr result;
+    DbError error;
+    trace(sql);
+    if (!con.Execute(sql, rows ? &result : nullptr, error))
+        throw BuildFailure{error.number, error.description};
+    return result;
+}
+
+void Trip::writeFailed(Connection& con, const DbError& error, const char* nameLine) {
+    con.Rollback();
+    con.Close();
+    WriteLogEntry(appFolder().path, LogEntry{nameLine, error.number, error.description, false});
+}
+
+namespace {
+// The columns of tblMain after ID and TripID, in its order; the history has the same.
+constexpr const char* kTripColumns = "Destination,Rate,StartOdometer,EndOdometer,Miles,Fuel,Parking,Meals,Motel,"
+                                     "Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,Notes";
+
+// The day of a stored date text (M/d/yyyy, a time of day may follow) as yyyymmdd, or -1.
+long dayKey(const std::string& text) {
+    int part[3] = {0, 0, 0};
+    int k = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] != ' '; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9' && part[k] < 10000)
+            part[k] = part[k] * 10 + (c - '0');
+        else if (c == '/' && k < 2)
+            ++k;
+        else
+            return -1;
+    }
+    const WendloDate d{part[2], part[0], part[1], 0, 0, 0, false};
+    return k == 2 && IsValidDate(d) ? long(d.year) * 10000 + d.month * 100 + d.day : -1;
+}
+} // namespace
+
+// Only what is missing is added, so a database that has the history already is not written at all,
+// and one that cannot be written is noticed once, here, rather than at every delete.
+bool Trip::PrepareHistory() {
+    if (!conDataBase)
+        return false;
+    Connection& con = *conDataBase;
+    DbError error;
+    try {
+        if (!con.Open(error)) {
+            WriteLogEntry(appFolder().path,
+                          LogEntry{"PrepareHistory - DLL Function", error.number, error.description, false});
+            return false;
+        }
+        const RecordsetPtr present = step(con,
+                                          "SELECT COUNT(*) AS [Present] FROM sqlite_master WHERE name IN "
+                                          "('tblTripHistory','trgTripDeleted','trgTripUpdated');",
+                                          true);
+        present->MoveFirst();
+        if (present->Fields("Present").toInt64() == 3) {
+            con.Close();
+            return true;
+        }
+        if (!con.Begin(true, error))
+            throw BuildFailure{error.number, error.description};
+        for (const char* sql : kHistoryObjects)
+            step(con, std::string(sql) + ";", false);
+        if (con.Commit(error)) {
+            con.Close();
+            return true;
+        }
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    writeFailed(con, error, "PrepareHistory - DLL Function");
+    return false;
+}
+
+// The values come from the history row itself (INSERT ... SELECT), so they go back exactly as they were.
+std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) {
+    if (!conDataBase)
+        return WENDLO_RESTORE_FAILED;
+    Connection& con = *conDataBase;
+    const std::string entry = "FROM tblTripHistory WHERE HistoryID = " + FormatWhole(lngHistoryID);
+    DbError error;
+    try {
+        if (!con.Open(error) || !con.Begin(true, error))
+            throw BuildFailure{error.number, error.description};
+        const RecordsetPtr found = step(con, "SELECT ChangeType, TripID " + entry + ";", true);
+        if (found->RecordCount() == 0) {
+            con.Rollback();
+            con.Close();
+            return WENDLO_RESTORE_NO_ENTRY;
+        }
+        found->MoveFirst();
+        const std::string kind = found->Fields("ChangeType").toString();
+        strTripID = found->Fields("TripID").toString();
+        const RecordsetPtr stored =
+            step(con, "SELECT COUNT(*) AS [Stored] FROM tblMain WHERE TripID = (SELECT TripID " + entry + ");", true);
+        stored->MoveFirst();
+        const bool taken = stored->Fields("Stored").toInt64() > 0;
+        std::int32_t result = WENDLO_RESTORED;
+        if (kind == "updated" && taken) {
+            step(con,
+                 std::string("UPDATE tblMain SET (") + kTripColumns + ") = (SELECT " + kTripColumns + " " + entry +
+                     ") WHERE TripID = (SELECT TripID " + entry + ");",
+                 false);
+            result = WENDLO_RESTORED_OVER;
+        } else if (taken && !blnNewTripID) {
+            con.Rollback();
+            con.Close();
+            return WENDLO_RESTORE_ID_TAKEN;
+        } else {
+            std::string tripId = "TripID";
+            if (taken) {
+                // The identifier rule of a new trip: "T-" and one more than the highest ID.
+                const RecordsetPtr highest = step(con, "SELECT MAX(ID) AS [NewTripID] FROM tblMain", true);
+                highest->MoveFirst();
+                const std::int64_t next = highest->Fields("NewTripID").toInt64() + 1;
+                if (next > INT32_MAX)
+                    throw BuildFailure{errTripIdRange, "No trip identifier is left"};
+                strTripID = "T-" + FormatWhole(next);
+                tripId = "'" + strTripID + "'";
+            }
+            step(con,
+                 std::string("INSERT INTO tblMain (TripID,") + kTripColumns + ") SELECT " + tripId + "," +
+                     kTripColumns + " " + entry + ";",
+                 false);
+        }
+        if (con.Commit(error)) {
+            con.Close();
+            return result;
+        }
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    writeFailed(con, error, "RestoreTrip - DLL Function");
+    return WENDLO_RESTORE_FAILED;
+}
+
+// The entry dates are the general date text, which does not sort as text: the days are compared here.
+std::int32_t Trip::EmptyHistory(WendloDate& datBefore) {
+    if (!conDataBase)
+        return -1;
+    Connection& con = *conDataBase;
+    const long before = long(datBefore.year) * 10000 + datBefore.month * 100 + datBefore.day;
+    DbError error;
+    try {
+        if (!IsValidDate(datBefore))
+            throw BuildFailure{errInvalidDate, "The date is not a valid calendar date: " + FormatDate(datBefore)};
+        if (!con.Open(error) || !con.Begin(true, error))
+            throw BuildFailure{error.number, error.description};
+        const RecordsetPtr rows = step(con, "SELECT HistoryID, ChangeDate FROM tblTripHistory;", true);
+        std::vector<std::int64_t> old;
+        for (rows->MoveFirst(); !rows->eof(); rows->MoveNext()) {
+            const long day = dayKey(rows->Fields("ChangeDate").toString());
+            if (day >= 0 && day < before)
+                old.push_back(rows->Fields("HistoryID").toInt64());
+        }
+        // A few hundred at a time keeps each statement short whatever the history holds.
+        for (std::size_t from = 0; from < old.size(); from += 500) {
+            std::string sql = "DELETE FROM tblTripHistory WHERE HistoryID IN (";
+            for (std::size_t i = from; i < old.size() && i < from + 500; ++i)
+                sql += (i == from ? "" : ",") + FormatWhole(old[i]);
+            step(con, sql + ");", false);
+        }
+        if (con.Commit(error)) {
+            con.Close();
+            return static_cast<std::int32_t>(old.size());
+        }
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    writeFailed(con, error, "EmptyHistory - DLL Function");
+    return -1;
+}
+
 // Quotes doubled and NULs removed in the argument itself; the result is also trimmed of blanks.
 // Works on text of any length; ill-formed UTF-8 is repaired first.
 std::string Trip::Clean(std::string& strText) {
@@ -481,7 +671,8 @@ WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip**
     if (!clsid || strcasecmp(clsid, CLSID_Trip) != 0)
         return WENDLO_CLASS_NOT_AVAILABLE;
     const bool batch = iid && strcasecmp(iid, IID__TripBatch) == 0;
-    if (!batch && (!iid || strcasecmp(iid, IID__Trip) != 0))
+    const bool history = iid && strcasecmp(iid, IID__TripHistory) == 0;
+    if (!batch && !history && (!iid || strcasecmp(iid, IID__Trip) != 0))
         return WENDLO_NO_INTERFACE;
     *object = new (std::nothrow) wendlo::Trip();
     return *object ? WENDLO_OK : WENDLO_CLASS_NOT_AVAILABLE;

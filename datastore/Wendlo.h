@@ -73,10 +73,39 @@ public:
     virtual std::int32_t AddTrips(std::vector<WendloTrip>& trips) = 0;
 };
 
+// The interface of the class Trip with its trip history (tblTripHistory, filled by triggers on tblMain);
+// the same object answers as _TripBatch and _Trip. A host asks for it by IID__TripHistory.
+enum WendloRestoreResult : std::int32_t {
+    WENDLO_RESTORE_FAILED = 0,   // nothing written; the error log has an entry
+    WENDLO_RESTORED = 1,         // the trip was stored again, under the Trip ID now in strTripID
+    WENDLO_RESTORED_OVER = 2,    // the stored trip with that Trip ID now holds the entry's values
+    WENDLO_RESTORE_ID_TAKEN = 3, // a deleted trip whose Trip ID another stored trip has: nothing written
+    WENDLO_RESTORE_NO_ENTRY = 4, // no history entry with that number
+};
+
+class _TripHistory : public _TripBatch {
+public:
+    // Adds tblTripHistory and its triggers where they are missing, in one transaction, touching no trip
+    // and no profile row. False when the database cannot be changed: then the error log has an entry.
+    virtual bool PrepareHistory() = 0;
+    // Every history entry, newest first: HistoryID, ChangeDate, ChangeType ('deleted' or 'updated') and the
+    // columns of tblMain as they were. No record set when there is no history.
+    virtual RecordsetPtr LoadHistory() = 0;
+    // Writes entry lngHistoryID back through the trip table. A deleted trip is stored again with its Trip ID
+    // and values (a new ID), or, with blnNewTripID, under the Trip ID AddTrip's caller would form; an updated
+    // one is written over the stored trip of its Trip ID, which goes into the history itself (stored again
+    // when it is gone). strTripID receives the Trip ID the restored trip has.
+    virtual std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) = 0;
+    // Removes the entries made before the day datBefore. Returns how many, or -1 when nothing could be
+    // removed (then the error log has an entry).
+    virtual std::int32_t EmptyHistory(WendloDate& datBefore) = 0;
+};
+
 // Class and interface identities.
 #define CLSID_Trip "{6A1E3C52-8D0B-4F7E-9C21-5B3D7E0A4F18}"
 #define IID__Trip "{0F4B9D27-3C6E-4A85-B1D2-7E9A5C3F6B40}"
 #define IID__TripBatch "{9C3E51A8-2B7D-4F06-8E4A-D15B7C2E9F63}"
+#define IID__TripHistory "{4D7A2E90-6B1C-4E38-A5F2-8C09D3B61E7A}"
 
 // Factory results.
 enum WendloResult : int {
@@ -93,7 +122,8 @@ typedef int (*WendloMessageHandler)(const char* text, const char* title, int sty
 typedef void (*WendloStatementTrace)(const char* sql, void* context);
 
 // Creates a Trip into *object (delete it through the _Trip pointer). Returns a WendloResult.
-// Asked for IID__TripBatch, *object points to a _TripBatch (static_cast it).
+// Asked for IID__TripBatch, *object points to a _TripBatch (static_cast it); for IID__TripHistory, to a
+// _TripHistory.
 WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object);
 typedef int (*WendloCreateObjectFn)(const char*, const char*, _Trip**);
 

@@ -15,11 +15,13 @@
 #include "shell/modMain.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmTripHistory.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -104,7 +106,9 @@ void frmMain::buildMenu() {
          "&Utilities",
          {{"mnuUtilsEditTripRecords", "UpdateTrip Records", &frmMain::mnuUtilsEditTripRecords_Click},
           {"", "-", nullptr},
-          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click}}},
+          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click},
+          {"", "-", nullptr},
+          {"mnuUtilsTripHistory", "Deleted and Changed Trips", &frmMain::mnuUtilsTripHistory_Click}}},
         {"mnuReports",
          "&Reports",
          {{"mnuReportsTripList", "Trip List", &frmMain::mnuReportsTripList_Click},
@@ -249,6 +253,33 @@ void frmMain::mnuUtilsEditUserProfile_Click() {
     if (!editOwner_)
         editOwner_ = new frmEditOwner(nullptr);
     ShowChild(editOwner_);
+    Arrange(0);
+}
+
+// No trip record check: the history matters most once the last trip is gone.
+void frmMain::mnuUtilsTripHistory_Click() {
+    SetMousePointer(this, vbDefault);
+    const bool opening = !tripHistory_;
+    if (opening) {
+        tripHistory_ = new frmTripHistory(nullptr);
+        // A restore changes the stored trips under the trip editing window's list.
+        connect(tripHistory_, &frmTripHistory::tripsChanged, this, [this] {
+            if (editTrip_)
+                editTrip_->RefreshTripList();
+        });
+    }
+    ShowChild(tripHistory_);
+    if (opening) {
+        // Trips deleted or changed in another window since are listed when the user comes back to it.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(tripHistory_->parentWidget())) {
+            frmTripHistory* history = tripHistory_;
+            connect(sub, &QMdiSubWindow::windowStateChanged, history,
+                    [history](Qt::WindowStates before, Qt::WindowStates now) {
+                        if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                            history->FillHistoryList();
+                    });
+        }
+    }
     Arrange(0);
 }
 

@@ -11,6 +11,7 @@ class frmEditTrip;
 class frmEditOwner;
 class frmReport;
 class frmYearSummary;
+class frmTripHistory;
 class QCloseEvent;
 
 // The client area, with the backdrop picture in its top left corner behind the child windows.
@@ -45,6 +46,7 @@ public:
     void mnuFileExit_Click();
     void mnuUtilsEditTripRecords_Click();
     void mnuUtilsEditUserProfile_Click();
+    void mnuUtilsTripHistory_Click();
     void mnuReportsTripList_Click();
     void mnuReportsTripReport_Click();
     void mnuReportsYearSummary_Click();
@@ -75,4 +77,5 @@ private:
     QPointer<frmEditOwner> editOwner_;
     QPointer<frmReport> report_;
     QPointer<frmYearSummary> summary_;
+    QPointer<frmTripHistory> tripHistory_;
 };

@@ -169,6 +169,17 @@ bool CheckDatabaseDamage() {
     return false;
 }
 
+void PrepareTripHistory() {
+    // A Trip object that could not be set up has told the user already; a library from before the history
+    // has no such interface and the program works without it.
+    if (!objTrip || !objTrip->conDataBase)
+        return;
+    int err = 0;
+    const std::shared_ptr<_Trip> object = CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripHistory);
+    if (object)
+        static_cast<_TripHistory*>(object.get())->PrepareHistory();
+}
+
 void ReportUnreadableTrips() {
     DatabaseProblem why = ReadTripIdentifiers(databasePath());
     if (!why)
@@ -231,13 +242,17 @@ bool StartUp() {
     if (CheckDatabase()) {
         // A damaged file is reported and what can still be read stays usable; it is not copied over the good
         // backups. A failed backup is logged and never stops the start-up.
-        if (CheckDatabaseDamage())
+        const bool sound = CheckDatabaseDamage();
+        if (sound)
             BackupDatabase();
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))
                 return false;
         }
+        // A damaged file is not changed without asking, so it gets no history until it is sound again.
+        if (sound)
+            PrepareTripHistory();
     } else {
         Screen::setMousePointer(vbDefault);
         MsgBox(QStringLiteral("Database Not Found.\r\n\r\nThe database must reside in the folder where it was "

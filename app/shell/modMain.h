@@ -13,6 +13,9 @@ bool CheckDatabase();
 // SQLite's quick check of the database found by CheckDatabase: damage is logged and the user told that the
 // file is damaged, that nothing is changed without asking, and where the backups are. True when sound.
 bool CheckDatabaseDamage();
+// Adds the trip history to a database from before it (the library does it in one transaction, touching no
+// trip). A database that cannot be changed goes on without history; the library logs why.
+void PrepareTripHistory();
 // The trip record check could not read the trips at all: logs why and tells the user so.
 void ReportUnreadableTrips();
 void CheckProfile();

@@ -256,3 +256,8 @@ void frmEditTrip::AnotherOrClose(int answer) {
         closeForm();
     }
 }
+
+void frmEditTrip::RefreshTripList() {
+    emptyList();
+    FillTripList();
+}

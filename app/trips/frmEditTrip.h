@@ -24,6 +24,8 @@ public:
     void cmdClear_Click() override;
     void cmdSave_Click() override;
     void cmdDelete_Click();
+    // Reads the list again after another window changed the stored trips; the fields stay as they are.
+    void RefreshTripList();
 
 private:
     void emptyList();

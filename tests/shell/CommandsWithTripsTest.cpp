@@ -8,7 +8,9 @@
 #include "reports/frmReport.h"
 #include "reports/frmYearSummary.h"
 #include "support/MsgBoxScript.h"
+#include "trips/TripHistoryModel.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmTripHistory.h"
 
 #include <QHeaderView>
 #include <QMdiSubWindow>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 
 class CommandsWithTripsTest : public ShellFixture {
@@ -141,4 +144,43 @@ TEST_F(CommandsWithTripsTest, HelpOpensTheTopicsWindowFromTheMenuAndWithF1) {
     ASSERT_NE(HelpContentsWindow(), nullptr);
     EXPECT_TRUE(HelpContentsWindow()->isVisible());
     delete HelpContentsWindow();
+}
+
+// "Deleted and Changed Trips" opens once, even with no trip left, and a restore in it shows in the open
+// trip editing window's list.
+TEST_F(CommandsWithTripsTest, TheHistoryWindowOpensOnceAndItsRestoreRefreshesTheEditingList) {
+    frmMain w;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    folder.exec("DELETE FROM tblMain;");
+    for (int i = 0; i < 2; ++i)
+        w.mnuUtilsTripHistory_Click();
+    EXPECT_EQ(countOf<frmTripHistory>(w), 1);
+    EXPECT_EQ(script.count(), 0);
+    auto* history = w.findChild<frmTripHistory*>();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_TRUE(history && edit);
+    ASSERT_EQ(history->filter()->rowCount(), 2); // the set-up's own write, then the delete
+    EXPECT_EQ(edit->lvTrip->model()->rowCount(), 1);
+    edit->RefreshTripList();
+    EXPECT_EQ(edit->lvTrip->model()->rowCount(), 0);
+
+    history->lvHistory->setCurrentIndex(history->filter()->index(0, 0));
+    QTest::mouseClick(history->cmdRestore, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, "Trip T-1 was restored. ");
+    EXPECT_EQ(edit->lvTrip->model()->rowCount(), 1);
+
+    // A trip deleted while another window is active is listed once the user comes back.
+    w.mnuUtilsEditTripRecords_Click();
+    ASSERT_EQ(NewTrip(), 0);
+    std::string id = "T-1";
+    script.answer(vbYes);
+    ASSERT_TRUE(objTrip->DeleteTrip(id));
+    EXPECT_EQ(history->filter()->rowCount(), 2); // a restore of a deleted trip adds no entry
+    w.mnuUtilsTripHistory_Click();
+    EXPECT_EQ(history->filter()->rowCount(), 3);
+    EXPECT_EQ(history->lvHistory->currentIndex().row(), 1); // the entry restored before stays chosen
 }

@@ -66,7 +66,8 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
     const QList<QPair<QString, QStringList>> expected = {
         {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
         {"mnuUtils|&Utilities",
-         {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile"}},
+         {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile", "-",
+          "mnuUtilsTripHistory|Deleted and Changed Trips"}},
         {"mnuReports|&Reports",
          {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report", "-",
           "mnuReportsYearSummary|Year Summary"}},

@@ -7,6 +7,7 @@
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -328,4 +330,64 @@ TEST_F(StartUpWithLibraryTest, AnUnreadableProfileIsReportedNotAskedForAgain) {
     QFile log(folder.errorLogPath());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("LoadOwner - Profile Check\r\n"));
+}
+
+namespace {
+// What the history's upgrade must leave alone: both tables' rows and definitions, hashed.
+QByteArray tripsAndProfileHash(const AppFolder& folder) {
+    QByteArray dump;
+    for (const char* sql :
+         {"SELECT group_concat(sql, ';') FROM sqlite_master WHERE type = 'table' AND tbl_name IN ('tblMain','tblOwner')",
+          "SELECT group_concat(ID||quote(TripID)||quote(Destination)||quote(Rate)||quote(TotalTrip)||quote(StartDate)"
+          "||quote(Notes), ';') FROM tblMain",
+          "SELECT group_concat(quote(OwnerID)||quote(FullName)||quote(AddDate)||quote(ModDate), ';') FROM tblOwner"})
+        dump += folder.scalar(sql).toString().toUtf8() + '\n';
+    return QCryptographicHash::hash(dump, QCryptographicHash::Sha256);
+}
+
+void dropHistory(const AppFolder& folder) {
+    folder.exec("DROP TRIGGER trgTripDeleted; DROP TRIGGER trgTripUpdated; DROP TABLE tblTripHistory;");
+}
+
+int historyObjects(const AppFolder& folder) {
+    return folder
+        .scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('tblTripHistory','trgTripDeleted','trgTripUpdated')")
+        .toInt();
+}
+} // namespace
+
+// A database from before the history gains it at start-up, its trips and profile byte for byte as they were;
+// one that cannot be changed starts as before, without history, with one entry in the log.
+TEST_F(StartUpWithLibraryTest, AnOlderDatabaseGainsTheHistoryWithItsRowsUntouched) {
+    folder.addOwner("Anne", "Smith");
+    folder.addTrip("O'Hare", "10/18/2007", 12.5, "line\r\nbreak");
+    folder.addTrip("Zürich", "2/29/2008", 1234.56);
+    dropHistory(folder);
+    const QByteArray before = tripsAndProfileHash(folder);
+    MsgBoxScript script;
+    ASSERT_TRUE(StartUp());
+    EXPECT_EQ(historyObjects(folder), 3);
+    EXPECT_EQ(tripsAndProfileHash(folder), before);
+    EXPECT_FALSE(QFileInfo::exists(folder.errorLogPath()));
+    EXPECT_EQ(script.count(), 0);
+}
+
+TEST_F(StartUpWithLibraryTest, ADatabaseThatCannotBeChangedStartsWithoutHistoryAndOneLogEntry) {
+    folder.addOwner("Anne", "Smith");
+    dropHistory(folder);
+    // Another program holds the write lock for the whole start-up: reads work, no change can be made.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(folder.databasePath()).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    MsgBoxScript script;
+    const bool started = StartUp();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(strFullName, "Anne Smith");
+    EXPECT_EQ(historyObjects(folder), 0);
+    EXPECT_EQ(script.count(), 0);
+    QFile log(folder.errorLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().count("PrepareHistory - DLL Function"), 1);
 }
