@@ -1,6 +1,7 @@
 #include "reports/dataReport.h"
 
 #include "reports/ReportEngine.h"
+#include "platform/TripTableModel.h"
 #include "shell/modGlobal.h"
 
 #include <QDir>
@@ -86,6 +87,11 @@ public:
 
     void cmdTrip() override { run(rscmdTrip_, "SELECT * FROM tblMain", nullptr); }
     void cmdReport(const QString& ID) override { run(rscmdReport_, "SELECT * FROM tblMain WHERE TripID = ?", &ID); }
+    void cmdTripRows(std::shared_ptr<const ReportRows> rows) override {
+        rscmdTrip_.Close();
+        if (rows)
+            rscmdTrip_.open(std::move(rows));
+    }
     ReportRecordset& rscmdTrip() override { return rscmdTrip_; }
     ReportRecordset& rscmdReport() override { return rscmdReport_; }
 
@@ -176,4 +182,42 @@ bool dataReportActive() {
 
 void ReleaseDataReport() {
     environment().reset();
+}
+
+std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const std::vector<int>& rows) {
+    static const char* const columns[TripTable::kFieldCount] = {
+        "TripID",  "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",  "Rate",    "Mileage",   "Fuel",
+        "Parking", "Meals",     "Motel",       "Phone",         "Repairs",     "Towing", "Expense", "TotalTrip", "Notes"};
+    auto out = std::make_shared<ReportRows>();
+    for (const char* name : columns)
+        out->columns << QString::fromLatin1(name);
+    out->rows.reserve(rows.size());
+    for (const int row : rows) {
+        if (row < 0 || row >= table.rowCount())
+            continue;
+        std::vector<QVariant> values;
+        values.reserve(TripTable::kFieldCount);
+        for (int f = 0; f < TripTable::kFieldCount; ++f) {
+            const auto field = TripTable::Field(f);
+            if (TripTable::isText(field) || field == TripTable::Date) {
+                values.emplace_back(table.text(row, field));
+            } else if (const std::optional<double> v = table.number(row, field)) {
+                values.emplace_back(*v);
+            } else {
+                values.emplace_back();
+            }
+        }
+        out->rows.push_back(std::move(values));
+    }
+    return out;
+}
+
+void PrintTripRows(const TripTable& table, const std::vector<int>& rows) {
+    if (dataReport().rscmdTrip().isOpen()) {
+        dataReport().rscmdTrip().Close();
+        rptTrips::Unload();
+    }
+    dataReport().cmdTripRows(TripReportRows(table, rows));
+    rptTrips::Show();
+    Arrange(0);
 }

@@ -6,6 +6,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "platform/TripLoader.h"
+#include "platform/TripListView.h"
 #include "profile/frmEditOwner.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
@@ -56,6 +57,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     SetReportRelease([] {
         if (dataReportActive())
             ReleaseDataReport();
+    });
+    // The editing window's Print These goes to the trip list report.
+    SetTripListPrinter([](std::shared_ptr<const TripTable> table, std::vector<int> rows) {
+        if (table)
+            PrintTripRows(*table, rows);
     });
     area_ = new BackdropArea(this);
     area_->setObjectName(QStringLiteral("mdiArea"));

@@ -3,6 +3,7 @@
 // totals, the next trip identifier, and the stored trip behind each row of the trip list.
 
 #include "Wendlo.h"
+#include "platform/TripTableModel.h"
 
 #include <QDate>
 #include <QLocale>
@@ -100,6 +101,8 @@ struct StoredTrip {
 };
 
 StoredTrip StoredTripFromRecord(const Recordset& rs);
+// The same trip read from a row of the trip table behind the lists.
+StoredTrip StoredTripFromTable(const TripTable& table, int row);
 
 constexpr int kTripListColumns = 16;
 // Header texts and alignment of the trip list's columns.

@@ -4,28 +4,39 @@
 #include "trips/frmEditTrip.h"
 
 #include "platform/MousePointer.h"
+#include "platform/TripTableModel.h"
 #include "shell/modGlobal.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
 const char* const confirmText = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
 
-QTreeWidgetItem* rowOf(frmEditTrip& form, const QString& tripId) {
-    const auto found = form.lvTrip->findItems(tripId, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
+// The list row showing a Trip ID; invalid when none does.
+QModelIndex rowOf(frmEditTrip& form, const QString& tripId) {
+    QAbstractItemModel* model = form.lvTrip->model();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, tripId, 1, Qt::MatchExactly);
+    return found.value(0);
+}
+
+int rowCount(frmEditTrip& form) {
+    return form.lvTrip->model()->rowCount();
+}
+
+QString cell(const QModelIndex& row, int column) {
+    return row.sibling(row.row(), column).data().toString();
 }
 
 void clickRow(frmEditTrip& form, const QString& tripId) {
-    QTreeWidgetItem* item = rowOf(form, tripId);
-    ASSERT_NE(item, nullptr) << tripId.toStdString();
-    form.lvTrip->scrollToItem(item);
-    const QRect rect = form.lvTrip->visualItemRect(item);
+    const QModelIndex item = rowOf(form, tripId);
+    ASSERT_TRUE(item.isValid()) << tripId.toStdString();
+    form.lvTrip->scrollTo(item);
+    const QRect rect = form.lvTrip->visualRect(item);
     QTest::mouseClick(form.lvTrip->viewport(), Qt::LeftButton, {},
                       QPoint(qMax(rect.left(), 0) + 10, rect.center().y()));
     ASSERT_EQ(form.lblID->text(), tripId);
@@ -39,8 +50,8 @@ void clickHeader(frmEditTrip& form, int column) {
 
 QStringList column(frmEditTrip& form, int col) {
     QStringList texts;
-    for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
-        texts << form.lvTrip->topLevelItem(i)->text(col);
+    for (int i = 0; i < rowCount(form); ++i)
+        texts << form.lvTrip->model()->index(i, col).data().toString();
     return texts;
 }
 
@@ -58,23 +69,27 @@ TEST(EditTrip, ListShowsEveryTripInSixteenColumns) {
     const QString id = addDetailedTrip(app);
     app.addTrip("Peoria", "9/30/2007");
     frmEditTrip form;
-    ASSERT_EQ(form.lvTrip->columnCount(), 16);
+    ASSERT_EQ(form.lvTrip->model()->columnCount(), 16);
     QStringList headers;
     for (int c = 0; c < 16; ++c)
-        headers << form.lvTrip->headerItem()->text(c);
+        headers << form.lvTrip->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers,
               (QStringList{"Trip ID", "Date", "Destination", "Rate", "Start Miles", "End Miles", "Total Miles", "Fuel",
                            "Parking", "Meals", "Lodging", "Phone", "Repairs", "Towing", "Misc. Exp", "Notes"}));
-    ASSERT_EQ(form.lvTrip->topLevelItemCount(), 2);
-    QTreeWidgetItem* row = rowOf(form, id);
-    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(rowCount(form), 2);
+    const QModelIndex row = rowOf(form, id);
+    ASSERT_TRUE(row.isValid());
     QStringList cells;
     for (int c = 0; c < 16; ++c)
-        cells << row->text(c);
+        cells << cell(row, c);
     EXPECT_EQ(cells, (QStringList{id, "10/2/2007", "O'Hare", "0.48", "100", "250", "150", "1,234.50", "0.00", "12.13",
                                   "0.00", "0.00", "0.00", "0.00", "1,234.57", "line one line two"}));
-    EXPECT_EQ(row->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const auto alignment = [&row](int column) {
+        return Qt::Alignment(row.sibling(row.row(), column).data(Qt::TextAlignmentRole).toInt()) &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(3), Qt::AlignRight);
+    EXPECT_EQ(alignment(1), Qt::AlignHCenter);
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_FALSE(form.lblID->isVisibleTo(&form));
     EXPECT_EQ(MousePointerOf(&form), vbDefault);
@@ -119,7 +134,7 @@ TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     EXPECT_EQ(form.txtBox[6]->text(), "12.125");
     EXPECT_EQ(form.txtBox[11]->text(), "1,234.567");
     EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two");
-    EXPECT_EQ(itmTrip, rowOf(form, id));
+    EXPECT_EQ(itmTrip.data(TripTableModel::TripIdRole).toString(), id);
 
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
     ASSERT_EQ(script.count(), 1);
@@ -138,7 +153,7 @@ TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(rowCount(form), 1);
     EXPECT_EQ(QApplication::focusWidget(), form.lvTrip);
 }
 
@@ -216,7 +231,7 @@ TEST(EditTrip, DeleteAnsweredNoKeepsTheTrip) {
     EXPECT_EQ(script.last().title, App::Title());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
     EXPECT_TRUE(form.lblID->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(rowCount(form), 1);
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
 }
 
@@ -250,8 +265,8 @@ TEST(EditTrip, DeletingTheLastTripLeavesAnEmptyUsableList) {
     EXPECT_EQ(script.last().title, "Record Removed Successfully");
     EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 0);
-    EXPECT_EQ(itmTrip, nullptr);
+    EXPECT_EQ(rowCount(form), 0);
+    EXPECT_FALSE(itmTrip.isValid());
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 0);
     script.clear();
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
@@ -283,8 +298,8 @@ TEST(EditTrip, NotesWithLineBreaksKeepEveryRowOneLineHigh) {
     for (int sorting = 0; sorting < 3; ++sorting) { // as filled, then the notes sorted both ways
         if (sorting > 0)
             clickHeader(form, 15);
-        for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
-            EXPECT_LT(form.lvTrip->visualItemRect(form.lvTrip->topLevelItem(i)).height(), 2 * oneLine) << sorting;
+        for (int i = 0; i < rowCount(form); ++i)
+            EXPECT_LT(form.lvTrip->visualRect(form.lvTrip->model()->index(i, 15)).height(), 2 * oneLine) << sorting;
     }
     clickRow(form, id);
     EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two"); // the notes box shows every line
@@ -355,7 +370,7 @@ TEST(EditTrip, SharedTripIDAsksBeforeUpdateOrDelete) {
     MsgBoxScript script;
     frmEditTrip form;
     showActive(form);
-    form.lvTrip->setCurrentItem(form.lvTrip->topLevelItem(1));
+    form.lvTrip->setCurrentIndex(form.lvTrip->model()->index(1, 0));
     form.lvTrip_Click();
     ASSERT_EQ(form.lblID->text(), "T-1");
     typeFields(form, {{12, "Aurora"}});
