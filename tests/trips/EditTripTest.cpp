@@ -3,11 +3,19 @@
 #include "trips/TripTestUtil.h"
 #include "trips/frmEditTrip.h"
 
+#include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
+#include "platform/TripCsv.h"
+#include "platform/TripListView.h"
 #include "platform/TripTableModel.h"
 #include "shell/modGlobal.h"
 
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -436,6 +444,165 @@ TEST(EditTrip, ColumnClicksSortByValueAndToggleTheDirection) {
     // A row clicked after sorting loads that row's trip.
     clickRow(form, "T-2");
     EXPECT_EQ(form.txtBox[12]->text(), "Alpha");
+}
+
+QLineEdit* box(frmEditTrip& form, const char* name) {
+    return form.findChild<QLineEdit*>(name);
+}
+
+QString countText(frmEditTrip& form) {
+    return form.findChild<QLabel*>("lblCount")->text();
+}
+
+// Ctrl+F reaches the find box; typing narrows the list by Trip ID, destination or notes (case and accents
+// ignored), the date range narrows it too, and Escape restores every trip in the sort the list had.
+TEST(EditTrip, FindBoxAndDateRangeNarrowTheListAndEscapeRestoresIt) {
+    AppFolder app;
+    app.addTrip("Peoria", "9/30/2007", 0, "Café meeting");
+    app.addTrip("Joliet", "10/2/2007");
+    app.addTrip("Pekin", "1/15/2008");
+    frmEditTrip form;
+    showActive(form);
+    EXPECT_EQ(countText(form), "3 of 3 trips");
+    clickHeader(form, 2); // destination, descending
+    QTest::keySequence(form.lvTrip, QKeySequence::Find);
+    ASSERT_EQ(QApplication::focusWidget(), box(form, "txtFind"));
+    QTest::keyClicks(box(form, "txtFind"), "PE");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin"}));
+    EXPECT_EQ(countText(form), "2 of 3 trips");
+    QTest::keyClicks(box(form, "txtFind"), "o");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria"}));
+    box(form, "txtFind")->clear();
+    QTest::keyClicks(box(form, "txtFind"), "CAFE");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria"}));
+    QTest::keyClick(box(form, "txtFind"), Qt::Key_Escape);
+    EXPECT_TRUE(box(form, "txtFind")->text().isEmpty());
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin", "Joliet"}));
+    EXPECT_EQ(countText(form), "3 of 3 trips");
+    // From, to, both; an empty side is open.
+    QTest::keyClicks(box(form, "txtFrom"), "10/1/2007");
+    EXPECT_EQ(column(form, 2), (QStringList{"Pekin", "Joliet"}));
+    QTest::keyClicks(box(form, "txtTo"), "12/31/2007");
+    EXPECT_EQ(column(form, 2), (QStringList{"Joliet"}));
+    box(form, "txtFrom")->clear();
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Joliet"}));
+    EXPECT_EQ(countText(form), "2 of 3 trips");
+}
+
+// Enter loads the current row as a click does; the arrow keys alone only move, so what the user typed
+// stays in the fields.
+TEST(EditTrip, EnterLoadsTheCurrentRowAndArrowsAloneKeepTheFields) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    form.lvTrip->setFocus();
+    QTest::keyClick(form.lvTrip, Qt::Key_Home);
+    QTest::keyClick(form.lvTrip, Qt::Key_Return);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+    EXPECT_EQ(itmTrip.data(TripTableModel::TripIdRole).toString(), "T-1");
+    typeFields(form, {{12, "Typed"}});
+    form.lvTrip->setFocus();
+    QTest::keyClick(form.lvTrip, Qt::Key_Down);
+    QTest::keyClick(form.lvTrip, Qt::Key_Up);
+    QTest::keyClick(form.lvTrip, Qt::Key_Down);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+    EXPECT_EQ(form.txtBox[12]->text(), "Typed");
+    QTest::keyClick(form.lvTrip, Qt::Key_Enter);
+    EXPECT_EQ(form.lblID->text(), "T-2");
+    EXPECT_EQ(form.txtBox[12]->text(), "Joliet");
+    EXPECT_TRUE(form.lvTrip->selectionModel()->isRowSelected(1));
+    EXPECT_EQ(script.count(), 0);
+}
+
+// The list's context menu sorts from the keyboard: the Menu key opens it, "Sort by" names every column.
+TEST(EditTrip, ContextMenuSortsByAColumn) {
+    AppFolder app;
+    app.addTrip("beta");
+    app.addTrip("Alpha");
+    app.addTrip("gamma");
+    frmEditTrip form;
+    showActive(form);
+    form.lvTrip->setFocus();
+    // What the Menu key and Shift+F10 send.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), form.lvTrip->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form.lvTrip->viewport(), &menuKey);
+    QMenu* sortBy = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (sortBy = form.findChild<QMenu*>("mnuSortBy")) != nullptr; }, 2000));
+    QStringList names;
+    for (QAction* action : sortBy->actions())
+        names << action->text();
+    EXPECT_EQ(names, TripListHeaders());
+    sortBy->actions().at(2)->trigger();
+    EXPECT_EQ(column(form, 2), (QStringList{"gamma", "beta", "Alpha"}));
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+// A filter that hides the loaded trip changes nothing about what Save writes: the loaded trip.
+TEST(EditTrip, SaveWhileFilteredSavesTheLoadedTrip) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, "T-1");
+    QTest::keyClicks(box(form, "txtFind"), "Joliet");
+    ASSERT_EQ(column(form, 0), (QStringList{"T-2"}));
+    typeFields(form, {{12, "Aurora"}});
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-1'").toString(), "Aurora");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-2'").toString(), "Joliet");
+}
+
+// Export through the file dialog: the trips shown (Yes) or all (No), in the list's order, read back.
+TEST(EditTrip, ExportWritesTheShownOrAllTripsToTheChosenFile) {
+    AppFolder app;
+    app.addTrip("Peoria", "9/30/2007", 0, "says \"hi\", twice\nand more");
+    app.addTrip("Joliet", "10/2/2007");
+    app.addTrip("Pekin", "1/15/2008");
+    QTemporaryDir dir;
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    clickHeader(form, 1); // dates descending
+    QTest::keyClicks(box(form, "txtFind"), "pe");
+    const struct {
+        int answer;
+        QStringList ids;
+    } runs[] = {{vbYes, {"T-3", "T-1"}}, {vbNo, {"T-1", "T-2", "T-3"}}};
+    for (const auto& run : runs) {
+        const QString file = dir.filePath(QString("trips%1.csv").arg(run.answer));
+        SetNextFileName(file);
+        script.answer(run.answer);
+        QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+        EXPECT_FALSE(FileNamePending());
+        EXPECT_EQ(script.last().text, "The list shows 2 of the 3 trips. \r\n\r\n"
+                                      "Yes exports the trips shown, No exports all trips. ");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        const CsvData csv = ReadCsv(f.readAll());
+        ASSERT_TRUE(csv.error.isEmpty());
+        ASSERT_EQ(csv.records.size(), run.ids.size() + 1);
+        EXPECT_EQ(csv.records[0].fields, TripCsvHeader());
+        QStringList ids;
+        for (qsizetype i = 1; i < csv.records.size(); ++i)
+            ids << csv.records[i].fields[0];
+        EXPECT_EQ(ids, run.ids);
+        EXPECT_EQ(csv.records[run.answer == vbYes ? 2 : 1].fields.last(), "says \"hi\", twice\nand more");
+    }
+    // Cancelled in the file dialog: nothing written, nothing said.
+    script.clear();
+    box(form, "txtFind")->clear();
+    SetNextFileName(QString());
+    QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+    EXPECT_EQ(script.count(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 } // namespace
