@@ -3,6 +3,7 @@
 
 #include "platform/Help.h"
 #include "platform/TripLoader.h"
+#include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
@@ -10,6 +11,8 @@
 #include "trips/frmEditTrip.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QTest>
@@ -119,4 +122,41 @@ TEST_F(CommandsWithTripsTest, HelpOpensTheTopicsWindowFromTheMenuAndWithF1) {
     ASSERT_NE(HelpContentsWindow(), nullptr);
     EXPECT_TRUE(HelpContentsWindow()->isVisible());
     delete HelpContentsWindow();
+}
+
+// Print These runs the trip list report over the rows the editing list shows, in their order, with the
+// same cell texts as the Trip List command, which still prints every trip.
+TEST_F(CommandsWithTripsTest, PrintTheseReportsTheShownRowsOnly) {
+    folder.addTrip("Ames", "10/19/2007", 12.0, "quote ' and \"more\"");
+    folder.addTrip("Davenport", "1/2/2008", 1234.5);
+    folder.exec("UPDATE tblMain SET Rate = 0.475, Fuel = 12.3, StartOdometer = 100, EndOdometer = 250 WHERE ID = 2;");
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_NE(edit, nullptr);
+    edit->lvTrip_ColumnClick(1); // dates descending
+    QTest::keyClicks(edit->findChild<QLineEdit*>("txtFind"), "es");
+    QTest::mouseClick(edit->cmdPrint, Qt::LeftButton);
+    ASSERT_NE(rptTrips::Preview(), nullptr);
+    const std::shared_ptr<const ReportRows> shown = dataReport().rscmdTrip().Rows();
+    ASSERT_EQ(shown->size(), 2u);
+    EXPECT_EQ(shown->value(0, "TripID").toString(), "T-2");
+    EXPECT_EQ(shown->value(1, "TripID").toString(), "T-1");
+
+    w.mnuReportsTripList_Click();
+    const std::shared_ptr<const ReportRows> all = dataReport().rscmdTrip().Rows();
+    ASSERT_EQ(all->size(), 3u);
+    for (std::size_t row = 0; row < 2; ++row) {
+        const std::size_t stored = row == 0 ? 1 : 0;
+        for (const ReportControl& control : TripListLayout().detail.controls) {
+            if (control.kind == ControlKind::TextBox) {
+                EXPECT_EQ(FormatValue(shown->value(row, control.dataField), control.format),
+                          FormatValue(all->value(stored, control.dataField), control.format))
+                    << control.name.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(script.count(), 0);
 }
