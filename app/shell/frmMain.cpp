@@ -15,6 +15,7 @@
 #include "shell/modMain.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmImportTrips.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -109,7 +110,9 @@ void frmMain::buildMenu() {
          "&Utilities",
          {{"mnuUtilsEditTripRecords", "UpdateTrip Records", &frmMain::mnuUtilsEditTripRecords_Click},
           {"", "-", nullptr},
-          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click}}},
+          {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click},
+          {"", "-", nullptr},
+          {"mnuUtilsImportTrips", "Import Trips from CSV...", &frmMain::mnuUtilsImportTrips_Click}}},
         {"mnuReports",
          "&Reports",
          {{"mnuReportsTripList", "Trip List", &frmMain::mnuReportsTripList_Click},
@@ -238,6 +241,20 @@ void frmMain::mnuUtilsEditTripRecords_Click() {
     if (!editTrip_)
         editTrip_ = new frmEditTrip(nullptr);
     ShowChild(editTrip_);
+    Arrange(0);
+}
+
+// CSV import: its own window; trips it stores show in an open editing list at once.
+void frmMain::mnuUtilsImportTrips_Click() {
+    SetMousePointer(this, vbDefault);
+    if (!importTrips_) {
+        importTrips_ = new frmImportTrips(nullptr);
+        connect(importTrips_, &frmImportTrips::tripsImported, this, [this] {
+            if (editTrip_)
+                editTrip_->RefreshTripList();
+        });
+    }
+    ShowChild(importTrips_);
     Arrange(0);
 }
 

@@ -9,6 +9,7 @@
 class frmAddTrip;
 class frmEditTrip;
 class frmEditOwner;
+class frmImportTrips;
 class frmReport;
 class QCloseEvent;
 
@@ -44,6 +45,7 @@ public:
     void mnuFileExit_Click();
     void mnuUtilsEditTripRecords_Click();
     void mnuUtilsEditUserProfile_Click();
+    void mnuUtilsImportTrips_Click();
     void mnuReportsTripList_Click();
     void mnuReportsTripReport_Click();
     void mnuWindowCascade_Click();
@@ -72,4 +74,5 @@ private:
     QPointer<frmEditTrip> editTrip_;
     QPointer<frmEditOwner> editOwner_;
     QPointer<frmReport> report_;
+    QPointer<frmImportTrips> importTrips_;
 };
