@@ -9,12 +9,15 @@
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmImportTrips.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -159,4 +162,29 @@ TEST_F(CommandsWithTripsTest, PrintTheseReportsTheShownRowsOnly) {
         }
     }
     EXPECT_EQ(script.count(), 0);
+}
+
+// Trips stored by the import window show at once in an open editing list.
+TEST_F(CommandsWithTripsTest, ImportRefreshesTheOpenEditingList) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("in.csv");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("Date,Destination,Miles\n2007-10-19,Ames,10\n2007-10-20,Boone,12\n");
+    out.close();
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(edit->lvTrip->model()->rowCount(), 1);
+    w.mnuUtilsImportTrips_Click();
+    auto* import = w.findChild<frmImportTrips*>();
+    ASSERT_NE(import, nullptr);
+    ASSERT_TRUE(import->LoadFile(file));
+    script.answer(vbYes).answer(vbOK);
+    import->cmdImport_Click();
+    EXPECT_EQ(script.last().text, "2 trips imported. ");
+    EXPECT_EQ(edit->lvTrip->model()->rowCount(), 3);
 }

@@ -66,7 +66,8 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
     const QList<QPair<QString, QStringList>> expected = {
         {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
         {"mnuUtils|&Utilities",
-         {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile"}},
+         {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile", "-",
+          "mnuUtilsImportTrips|Import Trips from CSV..."}},
         {"mnuReports|&Reports", {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report"}},
         {"mnuWindow|&Window",
          {"mnuWindowCascade|Cascade", "-", "mnuWindowH|Tile Horizontally", "-", "mnuWindowV|Tile Vertically", "-",
