@@ -1,7 +1,7 @@
 #include "reports/dataReport.h"
 
-#include "reports/ReportEngine.h"
 #include "platform/TripTableModel.h"
+#include "reports/ReportEngine.h"
 #include "shell/modGlobal.h"
 
 #include <QDir>
@@ -186,8 +186,9 @@ void ReleaseDataReport() {
 
 std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const std::vector<int>& rows) {
     static const char* const columns[TripTable::kFieldCount] = {
-        "TripID",  "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",  "Rate",    "Mileage",   "Fuel",
-        "Parking", "Meals",     "Motel",       "Phone",         "Repairs",     "Towing", "Expense", "TotalTrip", "Notes"};
+        "TripID", "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",
+        "Rate",   "Mileage",   "Fuel",        "Parking",       "Meals",       "Motel",
+        "Phone",  "Repairs",   "Towing",      "Expense",       "TotalTrip",   "Notes"};
     auto out = std::make_shared<ReportRows>();
     for (const char* name : columns)
         out->columns << QString::fromLatin1(name);

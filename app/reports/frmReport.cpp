@@ -22,6 +22,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -167,14 +168,31 @@ void frmReport::fitColumns() {
     const QFontMetrics metrics(lvTrip_->font());
     const int margin = 2 * (lvTrip_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lvTrip_) + 1);
     const int designs[] = {1000, 1500, 2500, 1200};
+    // The longest text of each column, from the row with the longest stored text or the largest total:
+    // formatting every cell of a long list would cost more than the window's opening.
     QString longest[4];
     const TripTableModel& model = *list_->model();
-    for (int i = 0; i < model.rowCount(); ++i) {
-        for (int c = 0; c < 4; ++c) {
-            const QString text = model.cellText(i, c);
-            if (text.size() > longest[c].size())
-                longest[c] = text;
+    const TripTable& table = model.table();
+    int widest[4] = {-1, -1, -1, -1};
+    std::size_t size[3] = {0, 0, 0};
+    double largest = -1.0;
+    for (int i = 0; i < table.rowCount(); ++i) {
+        for (int c = 0; c < 3; ++c) {
+            const std::size_t n = table.utf8(i, model.field(c)).size();
+            if (n > size[c] || widest[c] < 0) {
+                size[c] = n;
+                widest[c] = i;
+            }
         }
+        const double total = std::abs(table.number(i, TripTable::Total).value_or(0.0));
+        if (total > largest) {
+            largest = total;
+            widest[3] = i;
+        }
+    }
+    for (int c = 0; c < 4; ++c) {
+        if (widest[c] >= 0)
+            longest[c] = model.cellText(widest[c], c);
     }
     int widths[4];
     int sum = 0;

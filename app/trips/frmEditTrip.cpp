@@ -7,14 +7,14 @@
 #include "platform/TripListView.h"
 #include "shell/modGlobal.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QDir>
-#include <QLocale>
 #include <QTreeView>
 
 #include <algorithm>

@@ -192,9 +192,8 @@ void frmImportTrips::mapChanged() {
 void frmImportTrips::recheck() {
     CsvFieldMap map;
     for (int f = 0; f < TripTable::kFieldCount; ++f)
-        map[std::size_t(f)] = cboMap[std::size_t(f)]->currentData().isValid()
-                                  ? cboMap[std::size_t(f)]->currentData().toInt()
-                                  : -1;
+        map[std::size_t(f)] =
+            cboMap[std::size_t(f)]->currentData().isValid() ? cboMap[std::size_t(f)]->currentData().toInt() : -1;
     check_ = data_.records.isEmpty()
                  ? ImportCheck()
                  : CheckImportRows(data_, map, stored_ ? *stored_ : TripTable(), CsvNumberLocale(data_));

@@ -9,8 +9,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QTest>
 #include <QLineEdit>
+#include <QTest>
 #include <QTreeView>
 
 #include <sqlite3.h>

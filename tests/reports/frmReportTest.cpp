@@ -86,7 +86,7 @@ TEST_F(frmReportTest, LoadsEveryTripInDatabaseOrder) {
     EXPECT_EQ(Qt::Alignment(lv->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
               Qt::AlignRight);
     EXPECT_EQ(sharedRow(), "T-3"); // the row last added
-    EXPECT_FALSE(rsTrip);                    // released after filling
+    EXPECT_FALSE(rsTrip);          // released after filling
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(label(i).isEmpty());
 }

@@ -14,8 +14,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>

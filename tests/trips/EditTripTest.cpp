@@ -13,12 +13,12 @@
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTemporaryDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 namespace {
@@ -527,7 +527,8 @@ TEST(EditTrip, ContextMenuSortsByAColumn) {
     showActive(form);
     form.lvTrip->setFocus();
     // What the Menu key and Shift+F10 send.
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), form.lvTrip->viewport()->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              form.lvTrip->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form.lvTrip->viewport(), &menuKey);
     QMenu* sortBy = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (sortBy = form.findChild<QMenu*>("mnuSortBy")) != nullptr; }, 2000));
