@@ -1,5 +1,6 @@
 #include "reports/dataReport.h"
 
+#include "platform/TripCsv.h"
 #include "platform/TripTableModel.h"
 #include "reports/ReportEngine.h"
 #include "shell/modGlobal.h"
@@ -211,6 +212,44 @@ std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const s
         out->rows.push_back(std::move(values));
     }
     return out;
+}
+
+QByteArray TripRowsToCsv(const ReportRows& rows) {
+    // Through the table the lists use, so the file is the one the editing window writes.
+    std::vector<std::string> columns;
+    columns.reserve(std::size_t(rows.columns.size()));
+    for (const QString& name : rows.columns)
+        columns.push_back(name.toStdString());
+    std::vector<std::vector<Value>> values;
+    values.reserve(rows.size());
+    for (const std::vector<QVariant>& row : rows.rows) {
+        std::vector<Value> out;
+        out.reserve(row.size());
+        for (const QVariant& v : row) {
+            switch (v.typeId()) {
+            case QMetaType::UnknownType:
+                out.emplace_back();
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                out.push_back(Value::integer(v.toLongLong()));
+                break;
+            case QMetaType::Double:
+                out.push_back(Value::real(v.toDouble()));
+                break;
+            default:
+                out.push_back(Value::text(v.toString().toStdString()));
+                break;
+            }
+        }
+        values.push_back(std::move(out));
+    }
+    Recordset recordset(std::move(columns), std::move(values));
+    const std::shared_ptr<TripTable> table = TripTable::fromRecordset(recordset);
+    std::vector<int> order(std::size_t(table->rowCount()));
+    for (int i = 0; i < table->rowCount(); ++i)
+        order[std::size_t(i)] = i;
+    return TripsToCsv(*table, order);
 }
 
 void PrintTripRows(const TripTable& table, const std::vector<int>& rows) {

@@ -1,6 +1,7 @@
 #pragma once
 // The report data environment and the two reports, as the main window and ShutDown use them.
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -44,6 +45,8 @@ QString ResolveDataSource(const QString& connectionString, const QString& baseFo
 // report shows, with the values as stored.
 class TripTable;
 std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const std::vector<int>& rows);
+// The trip list report's rows as the CSV export writes trips, in their order.
+QByteArray TripRowsToCsv(const ReportRows& rows);
 // The trip list report over those rows, as the Trip List command runs it over all trips.
 void PrintTripRows(const TripTable& table, const std::vector<int>& rows);
 

@@ -1,7 +1,10 @@
 // The main window's commands with stored trips: the windows and the report they open, help and F1.
 #include "ShellFixture.h"
 
+#include "platform/FileDialog.h"
 #include "platform/Help.h"
+#include "platform/TripCsv.h"
+#include "platform/TripListView.h"
 #include "platform/TripLoader.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
@@ -19,6 +22,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 class CommandsWithTripsTest : public ShellFixture {
@@ -147,6 +151,16 @@ TEST_F(CommandsWithTripsTest, PrintTheseReportsTheShownRowsOnly) {
     ASSERT_EQ(shown->size(), 2u);
     EXPECT_EQ(shown->value(0, "TripID").toString(), "T-2");
     EXPECT_EQ(shown->value(1, "TripID").toString(), "T-1");
+    // The preview's CSV export writes what it shows, as the editing window's export would.
+    QTemporaryDir dir;
+    SetNextFileName(dir.filePath("shown.csv"));
+    auto* exportCsv = rptTrips::Preview()->findChild<QToolButton*>("cmdExportCsv");
+    ASSERT_NE(exportCsv, nullptr);
+    QTest::mouseClick(exportCsv, Qt::LeftButton);
+    QFile written(dir.filePath("shown.csv"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const TripFilterModel& list = *edit->tripList()->proxy();
+    EXPECT_EQ(written.readAll(), TripsToCsv(list));
 
     w.mnuReportsTripList_Click();
     const std::shared_ptr<const ReportRows> all = dataReport().rscmdTrip().Rows();
