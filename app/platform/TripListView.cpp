@@ -67,6 +67,7 @@ TripListView::TripListView(TripTableModel::Columns columns, QWidget* parent) : Q
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->installEventFilter(this);
     QHeaderView* header = view_->header();
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
@@ -143,6 +144,15 @@ void TripListView::sortByClick(int column) {
 }
 
 bool TripListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        // The Menu key and Shift+F10 open the list's menu at the current row.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier) ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            showContextMenu(view_->visualRect(view_->currentIndex()).center());
+            return true;
+        }
+    }
     if (watched == txtFind_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape && !txtFind_->text().isEmpty()) {

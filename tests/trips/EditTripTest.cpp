@@ -10,7 +10,6 @@
 #include "platform/TripTableModel.h"
 #include "shell/modGlobal.h"
 
-#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
@@ -526,20 +525,25 @@ TEST(EditTrip, ContextMenuSortsByAColumn) {
     frmEditTrip form;
     showActive(form);
     form.lvTrip->setFocus();
-    // What the Menu key and Shift+F10 send.
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                              form.lvTrip->viewport()->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(form.lvTrip->viewport(), &menuKey);
-    QMenu* sortBy = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (sortBy = form.findChild<QMenu*>("mnuSortBy")) != nullptr; }, 2000));
-    QStringList names;
-    for (QAction* action : sortBy->actions())
-        names << action->text();
-    EXPECT_EQ(names, TripListHeaders());
-    sortBy->actions().at(2)->trigger();
-    EXPECT_EQ(column(form, 2), (QStringList{"gamma", "beta", "Alpha"}));
-    if (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int column;
+        QStringList destinations;
+    } keys[] = {{Qt::Key_Menu, Qt::NoModifier, 2, {"gamma", "beta", "Alpha"}},
+                {Qt::Key_F10, Qt::ShiftModifier, 2, {"Alpha", "beta", "gamma"}}};
+    for (const auto& k : keys) {
+        QTest::keyClick(form.lvTrip, k.key, k.modifiers);
+        QMenu* sortBy = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (sortBy = form.findChild<QMenu*>("mnuSortBy")) != nullptr; }, 2000));
+        QStringList names;
+        for (QAction* action : sortBy->actions())
+            names << action->text();
+        EXPECT_EQ(names, TripListHeaders());
+        sortBy->actions().at(k.column)->trigger();
+        EXPECT_EQ(column(form, 2), k.destinations);
+        delete form.findChild<QMenu*>("mnuTripList");
+    }
 }
 
 // A filter that hides the loaded trip changes nothing about what Save writes: the loaded trip.
