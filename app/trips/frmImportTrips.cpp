@@ -52,7 +52,7 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     txtFile->setReadOnly(true);
     cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    auto* fileLabel = new QLabel(QStringLiteral("&File:"), this);
+    auto* fileLabel = new QLabel(QStringLiteral("Fil&e:"), this);
     fileLabel->setBuddy(cmdBrowse);
 
     tblPreview = new QTableWidget(this);
@@ -79,7 +79,7 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     lstRefused = new QListWidget(this);
     lstRefused->setObjectName(QStringLiteral("lstRefused"));
     lstRefused->setMinimumHeight(90);
-    auto* refusedLabel = new QLabel(QStringLiteral("&Rows not imported:"), this);
+    auto* refusedLabel = new QLabel(QStringLiteral("Rows &not imported:"), this);
     refusedLabel->setBuddy(lstRefused);
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
