@@ -2,8 +2,10 @@
 
 #include "reports/ReportPageView.h"
 
+#include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
+#include "platform/TripCsv.h"
 #include "shell/modGlobal.h"
 
 #include <QComboBox>
@@ -97,7 +99,7 @@ ReportPreview::ReportPreview(std::shared_ptr<const ReportRenderer> renderer, QWi
     auto* cmdExport =
         toolButton(bar, QStringLiteral("cmdExport"), tr("&Export to PDF..."), tr("Save the report as a PDF file"));
     bar->addSeparator();
-    auto* cmdClose = toolButton(bar, QStringLiteral("cmdClose"), tr("&Close"), tr("Close the preview"));
+    auto* cmdClose = cmdClose_ = toolButton(bar, QStringLiteral("cmdClose"), tr("&Close"), tr("Close the preview"));
 
     view_ = new ReportPageView(renderer_, this);
     view_->setObjectName(QStringLiteral("pvwReport"));
@@ -221,7 +223,7 @@ void ReportPreview::cmdExport_Click() {
         folder = QDir::homePath();
     const QString suggested = QDir(folder).filePath(renderer_->definition().documentName + QStringLiteral(".pdf"));
     QString fileName =
-        QFileDialog::getSaveFileName(this, tr("Export to PDF"), suggested, tr("PDF files (*.pdf);;All files (*)"));
+        GetFileName(this, FileDialogMode::Save, tr("Export to PDF"), tr("PDF files (*.pdf);;All files (*)"), suggested);
     if (fileName.isEmpty())
         return;
     if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) && !QFileInfo(fileName).fileName().contains('.'))
@@ -232,4 +234,46 @@ void ReportPreview::cmdExport_Click() {
     if (!written)
         MsgBox(tr("The report could not be written to %1 ").arg(QDir::toNativeSeparators(fileName)),
                vbExclamation | vbOKOnly, App::Title());
+}
+
+void ReportPreview::addCsvExport(std::function<QByteArray()> csv) {
+    csv_ = std::move(csv);
+    if (findChild<QToolButton*>(QStringLiteral("cmdExportCsv")))
+        return;
+    auto* bar = findChild<QToolBar*>(QStringLiteral("tbrPreview"));
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QStringLiteral("cmdExportCsv"));
+    button->setText(tr("Export CS&V..."));
+    button->setToolTip(tr("Save the report's trips as a CSV file for a spreadsheet"));
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Beside the PDF export, before the separator and Close.
+    QAction* before = nullptr;
+    const QList<QAction*> actions = bar->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (bar->widgetForAction(actions[i]) == cmdClose_) {
+            before = i > 0 ? actions[i - 1] : actions[i];
+            break;
+        }
+    }
+    bar->insertWidget(before, button);
+    connect(button, &QToolButton::clicked, this, &ReportPreview::cmdExportCsv_Click);
+}
+
+void ReportPreview::cmdExportCsv_Click() {
+    if (!csv_)
+        return;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(renderer_->definition().documentName + QStringLiteral(".csv"));
+    const QString fileName =
+        GetFileName(this, FileDialogMode::Save, tr("Export Trips"), tr("CSV files (*.csv);;All files (*)"), suggested);
+    if (fileName.isEmpty())
+        return;
+    SetMousePointer(this, vbHourglass);
+    QString error;
+    const bool written = WriteTripsCsv(fileName, csv_(), &error);
+    SetMousePointer(this, vbDefault);
+    if (!written)
+        MsgBox(QStringLiteral("The trips were NOT exported! \r\n\r\n") + error, vbCritical | vbOKOnly);
 }

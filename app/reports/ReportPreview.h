@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -41,6 +42,9 @@ public:
     void cmdLast_Click();
     void cmdPrint_Click();
     void cmdExport_Click();
+    // A further export, as CSV for spreadsheets, of what the report lays out (the trip list has one).
+    void addCsvExport(std::function<QByteArray()> csv);
+    void cmdExportCsv_Click();
 
 private:
     void pageChanged();
@@ -55,4 +59,6 @@ private:
     QToolButton* cmdNext_ = nullptr;
     QToolButton* cmdLast_ = nullptr;
     QComboBox* cboZoom_ = nullptr;
+    QToolButton* cmdClose_ = nullptr;
+    std::function<QByteArray()> csv_;
 };

@@ -69,6 +69,8 @@ private:
         auto renderer = std::make_shared<const ReportRenderer>(definition_, std::move(rows), title_);
         QWidget* owner = mainWindow();
         preview_ = new ReportPreview(renderer, owner);
+        if (which_ == Which::Trips)
+            preview_->addCsvExport([rows = shownRows_] { return rows ? TripRowsToCsv(*rows) : QByteArray(); });
         preview_->setAttribute(Qt::WA_DeleteOnClose);
         preview_->setWindowTitle(caption_);
         if (!icon_.isNull())

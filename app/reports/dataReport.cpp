@@ -1,6 +1,8 @@
 #include "reports/dataReport.h"
 
 #include "platform/Format.h"
+#include "platform/TripCsv.h"
+#include "platform/TripTableModel.h"
 #include "reports/ReportEngine.h"
 #include "reports/YearSummary.h"
 #include "shell/modGlobal.h"
@@ -90,6 +92,11 @@ public:
 
     void cmdTrip() override { run(rscmdTrip_, "SELECT * FROM tblMain", nullptr); }
     void cmdReport(const QString& ID) override { run(rscmdReport_, "SELECT * FROM tblMain WHERE TripID = ?", &ID); }
+    void cmdTripRows(std::shared_ptr<const ReportRows> rows) override {
+        rscmdTrip_.Close();
+        if (rows)
+            rscmdTrip_.open(std::move(rows));
+    }
     ReportRecordset& rscmdTrip() override { return rscmdTrip_; }
     ReportRecordset& rscmdReport() override { return rscmdReport_; }
 
@@ -223,4 +230,81 @@ bool dataReportActive() {
 
 void ReleaseDataReport() {
     environment().reset();
+}
+
+std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const std::vector<int>& rows) {
+    static const char* const columns[TripTable::kFieldCount] = {
+        "TripID", "StartDate", "Destination", "StartOdometer", "EndOdometer", "Miles",
+        "Rate",   "Mileage",   "Fuel",        "Parking",       "Meals",       "Motel",
+        "Phone",  "Repairs",   "Towing",      "Expense",       "TotalTrip",   "Notes"};
+    auto out = std::make_shared<ReportRows>();
+    for (const char* name : columns)
+        out->columns << QString::fromLatin1(name);
+    out->rows.reserve(rows.size());
+    for (const int row : rows) {
+        if (row < 0 || row >= table.rowCount())
+            continue;
+        std::vector<QVariant> values;
+        values.reserve(TripTable::kFieldCount);
+        for (int f = 0; f < TripTable::kFieldCount; ++f) {
+            const auto field = TripTable::Field(f);
+            if (TripTable::isText(field) || field == TripTable::Date) {
+                values.emplace_back(table.text(row, field));
+            } else if (const std::optional<double> v = table.number(row, field)) {
+                values.emplace_back(*v);
+            } else {
+                values.emplace_back();
+            }
+        }
+        out->rows.push_back(std::move(values));
+    }
+    return out;
+}
+
+QByteArray TripRowsToCsv(const ReportRows& rows) {
+    // Through the table the lists use, so the file is the one the editing window writes.
+    std::vector<std::string> columns;
+    columns.reserve(std::size_t(rows.columns.size()));
+    for (const QString& name : rows.columns)
+        columns.push_back(name.toStdString());
+    std::vector<std::vector<Value>> values;
+    values.reserve(rows.size());
+    for (const std::vector<QVariant>& row : rows.rows) {
+        std::vector<Value> out;
+        out.reserve(row.size());
+        for (const QVariant& v : row) {
+            switch (v.typeId()) {
+            case QMetaType::UnknownType:
+                out.emplace_back();
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                out.push_back(Value::integer(v.toLongLong()));
+                break;
+            case QMetaType::Double:
+                out.push_back(Value::real(v.toDouble()));
+                break;
+            default:
+                out.push_back(Value::text(v.toString().toStdString()));
+                break;
+            }
+        }
+        values.push_back(std::move(out));
+    }
+    Recordset recordset(std::move(columns), std::move(values));
+    const std::shared_ptr<TripTable> table = TripTable::fromRecordset(recordset);
+    std::vector<int> order(std::size_t(table->rowCount()));
+    for (int i = 0; i < table->rowCount(); ++i)
+        order[std::size_t(i)] = i;
+    return TripsToCsv(*table, order);
+}
+
+void PrintTripRows(const TripTable& table, const std::vector<int>& rows) {
+    if (dataReport().rscmdTrip().isOpen()) {
+        dataReport().rscmdTrip().Close();
+        rptTrips::Unload();
+    }
+    dataReport().cmdTripRows(TripReportRows(table, rows));
+    rptTrips::Show();
+    Arrange(0);
 }

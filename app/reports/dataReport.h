@@ -1,6 +1,7 @@
 #pragma once
 // The report data environment and the two reports, as the main window and ShutDown use them.
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -26,6 +27,8 @@ public:
     virtual ~DataEnvironment() = default;
     virtual void cmdTrip() = 0;                    // opens rscmdTrip over all trips
     virtual void cmdReport(const QString& ID) = 0; // opens rscmdReport over the trips with TripID = ID
+    // Opens rscmdTrip over rows the caller gives instead of the query's (a filtered list's trips).
+    virtual void cmdTripRows(std::shared_ptr<const ReportRows> rows) = 0;
     virtual ReportRecordset& rscmdTrip() = 0;
     virtual ReportRecordset& rscmdReport() = 0;
 
@@ -43,6 +46,15 @@ void ReleaseDataReport();
 // taken below baseFolder, each folder and file name matched regardless of case.
 extern const char* const kReportConnectionString;
 QString ResolveDataSource(const QString& connectionString, const QString& baseFolder);
+
+// The trip list report's rows for rows of a trip table, in the order given: the columns of tblMain the
+// report shows, with the values as stored.
+class TripTable;
+std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const std::vector<int>& rows);
+// The trip list report's rows as the CSV export writes trips, in their order.
+QByteArray TripRowsToCsv(const ReportRows& rows);
+// The trip list report over those rows, as the Trip List command runs it over all trips.
+void PrintTripRows(const TripTable& table, const std::vector<int>& rows);
 
 // The two reports: Show opens the preview (creating the report object on first use), Unload ends it.
 namespace rptTrips {

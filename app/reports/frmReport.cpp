@@ -7,6 +7,7 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
+#include "platform/TripListView.h"
 #include "shell/modGlobal.h"
 
 #include <QClipboard>
@@ -18,14 +19,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-
-constexpr int kSortKey = Qt::UserRole;
-constexpr int kRowKey = Qt::UserRole + 1;
 
 // Design widths are twips; the screen shows 15 twips to a pixel.
 constexpr int pixels(int twips) {
@@ -35,24 +34,6 @@ constexpr int pixels(int twips) {
 // the main window's child frame.
 constexpr int kListChrome = 24;
 constexpr int kWindowChrome = 2 * 10 + kListChrome + 40;
-
-// A row of the trip list. Dates compare as dates and totals as numbers (their sort keys), so that
-// 9/30/2007 comes before 10/2/2007 and 999.00 before 1,000.00; other columns compare as text.
-class TripItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QVariant mine = data(column, kSortKey);
-        const QVariant theirs = other.data(column, kSortKey);
-        if (mine.isValid() && theirs.isValid())
-            return mine.toDouble() < theirs.toDouble();
-        if (mine.isValid() != theirs.isValid())
-            return !mine.isValid(); // an empty cell sorts before any value
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-    }
-};
 
 QLabel* boxLabel(QWidget* parent, const QString& text, const QColor& background, const QColor& colour, bool bold) {
     auto* label = new QLabel(text, parent);
@@ -94,27 +75,10 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     title->setFont(titleFont);
     title->setMinimumHeight(28);
 
-    lvTrip_ = new QTreeWidget(this);
-    lvTrip_->setObjectName(QStringLiteral("lvTrip"));
-    lvTrip_->setColumnCount(4);
-    lvTrip_->setHeaderLabels({tr("Trip #"), tr("Date"), tr("Destination"), tr("Total")});
-    lvTrip_->setRootIsDecorated(false);
-    lvTrip_->setUniformRowHeights(true);
-    lvTrip_->setAllColumnsShowFocus(true);
-    lvTrip_->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvTrip_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvTrip_->setSortingEnabled(false);
+    list_ = new TripListView(TripTableModel::Columns::SelectionList, this);
+    lvTrip_ = list_->view();
     lvTrip_->setAlternatingRowColors(true);
-    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignRight};
-    const int widths[] = {1000, 1500, 2500, 1200};
-    for (int c = 0; c < 4; ++c) {
-        lvTrip_->headerItem()->setTextAlignment(c, alignments[c] | Qt::AlignVCenter);
-        lvTrip_->setColumnWidth(c, pixels(widths[c]));
-    }
-    QHeaderView* header = lvTrip_->header();
-    header->setSectionsClickable(true);
-    header->setSectionsMovable(false);
-    header->setStretchLastSection(false);
+    lvTrip_->header()->setStretchLastSection(false);
     lvTrip_->setMinimumSize(pixels(6200) + kListChrome, 220);
 
     const QColor tip = QGuiApplication::palette().color(QPalette::ToolTipBase);
@@ -125,7 +89,7 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     grid->setVerticalSpacing(0);
     grid->addWidget(title, 0, 0, 1, 3);
     grid->setRowMinimumHeight(1, 6);
-    grid->addWidget(lvTrip_, 2, 0, 1, 3);
+    grid->addWidget(list_, 2, 0, 1, 3);
     grid->setRowMinimumHeight(3, 8);
     const QString captions[] = {tr("Trip ID"), tr("Destination"), tr("Date")};
     for (int i = 0; i < 3; ++i) {
@@ -151,13 +115,12 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     buttons->addStretch(1);
     grid->addLayout(buttons, 7, 0, 1, 3);
 
-    setTabOrder(lvTrip_, cmdSelect_);
+    list_->chainTabOrder(cmdSelect_);
     setTabOrder(cmdSelect_, cmdClear_);
     setTabOrder(cmdClear_, cmdExit_);
 
-    connect(lvTrip_, &QTreeWidget::itemClicked, this, [this] { lvTrip_Click(); });
-    connect(lvTrip_, &QTreeWidget::itemActivated, this, [this] { lvTrip_Click(); });
-    connect(header, &QHeaderView::sectionClicked, this, &frmReport::lvTrip_ColumnClick);
+    connect(list_, &TripListView::rowChosen, this, &frmReport::lvTrip_Click);
+    connect(list_, &TripListView::sortRequested, this, &frmReport::lvTrip_ColumnClick);
     connect(cmdSelect_, &QPushButton::clicked, this, &frmReport::cmdSelect_Click);
     connect(cmdClear_, &QPushButton::clicked, this, &frmReport::cmdClear_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &frmReport::cmdExit_Click);
@@ -171,13 +134,7 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
     lvTrip_->setFocus();
 }
 
-frmReport::~frmReport() {
-    // itmTrip must not outlive the rows of this list.
-    for (int i = 0; i < lvTrip_->topLevelItemCount(); ++i) {
-        if (lvTrip_->topLevelItem(i) == itmTrip)
-            itmTrip = nullptr;
-    }
-}
+frmReport::~frmReport() = default; // itmTrip goes invalid with this window's model
 
 void frmReport::Form_Load() {
     if (QClipboard* clipboard = QGuiApplication::clipboard())
@@ -196,36 +153,10 @@ void frmReport::FillTripList() {
     rsTrip = std::make_shared<Recordset>();
     if (objTrip)
         rsTrip = objTrip->LoadTrip();
-    if (rsTrip) {
-        rsTrip->MoveFirst();
-        while (!rsTrip->eof()) {
-            auto* item = new TripItem(lvTrip_);
-            const QString id = QString::fromStdString(rsTrip->Fields("TripID").toString());
-            item->setText(0, id);
-            item->setData(0, kRowKey, id);
-            itmTrip = item;
-
-            const Value date = rsTrip->Fields("StartDate");
-            if (!date.isNull()) {
-                const QString text = QString::fromStdString(date.toString()).trimmed();
-                const QDate parsed = TextToDate(text);
-                item->setText(1, parsed.isValid() ? DateToText(parsed) : text);
-                if (parsed.isValid())
-                    item->setData(1, kSortKey, static_cast<double>(parsed.toJulianDay()));
-            }
-            const Value destination = rsTrip->Fields("Destination");
-            if (!destination.isNull())
-                item->setText(2, QString::fromStdString(destination.toString()));
-            const Value total = rsTrip->Fields("TotalTrip");
-            if (!total.isNull()) {
-                item->setText(3, FormatNumber(total.toDouble(), QStringLiteral("###,##0.#0")));
-                item->setData(3, kSortKey, total.toDouble());
-            }
-            for (int c = 0; c < 4; ++c)
-                item->setTextAlignment(c, Qt::Alignment(lvTrip_->headerItem()->textAlignment(c)));
-            rsTrip->MoveNext();
-        }
-    }
+    std::shared_ptr<TripTable> table = rsTrip ? TripTable::fromRecordset(*rsTrip) : std::make_shared<TripTable>();
+    list_->setTable(table);
+    if (table->rowCount() > 0)
+        itmTrip = list_->model()->index(table->rowCount() - 1, 0); // the row last added
     CloseRecordset();
     SetMousePointer(this, vbDefault);
 }
@@ -237,13 +168,31 @@ void frmReport::fitColumns() {
     const QFontMetrics metrics(lvTrip_->font());
     const int margin = 2 * (lvTrip_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lvTrip_) + 1);
     const int designs[] = {1000, 1500, 2500, 1200};
+    // The longest text of each column, from the row with the longest stored text or the largest total:
+    // formatting every cell of a long list would cost more than the window's opening.
     QString longest[4];
-    for (int i = 0; i < lvTrip_->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = lvTrip_->topLevelItem(i);
-        for (int c = 0; c < 4; ++c) {
-            if (item->text(c).size() > longest[c].size())
-                longest[c] = item->text(c);
+    const TripTableModel& model = *list_->model();
+    const TripTable& table = model.table();
+    int widest[4] = {-1, -1, -1, -1};
+    std::size_t size[3] = {0, 0, 0};
+    double largest = -1.0;
+    for (int i = 0; i < table.rowCount(); ++i) {
+        for (int c = 0; c < 3; ++c) {
+            const std::size_t n = table.utf8(i, model.field(c)).size();
+            if (n > size[c] || widest[c] < 0) {
+                size[c] = n;
+                widest[c] = i;
+            }
         }
+        const double total = std::abs(table.number(i, TripTable::Total).value_or(0.0));
+        if (total > largest) {
+            largest = total;
+            widest[3] = i;
+        }
+    }
+    for (int c = 0; c < 4; ++c) {
+        if (widest[c] >= 0)
+            longest[c] = model.cellText(widest[c], c);
     }
     int widths[4];
     int sum = 0;
@@ -271,15 +220,15 @@ void frmReport::lvTrip_Click() {
     SetMousePointer(this, vbHourglass);
     // The focused row is the chosen one: Enter on the row the list gave the focus to, which is not
     // yet highlighted, chooses it as a click does.
-    QTreeWidgetItem* selected = lvTrip_->currentItem();
-    if (!selected)
-        selected = lvTrip_->selectedItems().value(0, nullptr);
-    if (selected) {
-        selected->setSelected(true);
-        itmTrip = selected;
-        lblData_[0]->setText(selected->data(0, kRowKey).toString());
-        lblData_[1]->setText(selected->text(2));
-        lblData_[2]->setText(selected->text(1));
+    const int row = list_->currentTableRow();
+    if (row >= 0) {
+        lvTrip_->selectionModel()->select(lvTrip_->currentIndex(),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        const TripTableModel& model = *list_->model();
+        itmTrip = model.index(row, 0);
+        lblData_[0]->setText(model.table().text(row, TripTable::TripId));
+        lblData_[1]->setText(model.cellText(row, 2));
+        lblData_[2]->setText(model.cellText(row, 1));
     }
     SetMousePointer(this, vbDefault);
 }
@@ -287,10 +236,7 @@ void frmReport::lvTrip_Click() {
 void frmReport::lvTrip_ColumnClick(int column) {
     SetMousePointer(this, vbHourglass);
     // The direction flips at every click, whichever column is clicked; a new list starts ascending.
-    sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    lvTrip_->header()->setSortIndicatorShown(true);
-    // Sorted once: automatic sorting stays off, so the list does not re-sort itself afterwards.
-    lvTrip_->sortItems(column, sortOrder_);
+    list_->sortByClick(column);
     SetMousePointer(this, vbDefault);
 }
 

@@ -3,7 +3,8 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
+class TripListView;
 
 // The trip selection window that leads to the expense report.
 class frmReport : public QWidget {
@@ -23,10 +24,10 @@ private:
     void FillTripList();
     void fitColumns();
 
-    QTreeWidget* lvTrip_ = nullptr;
+    TripListView* list_ = nullptr;
+    QTreeView* lvTrip_ = nullptr;
     QLabel* lblData_[3] = {};
     QPushButton* cmdSelect_ = nullptr;
     QPushButton* cmdClear_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
-    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -5,6 +5,7 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
+#include "platform/TripListView.h"
 #include "platform/TripLoader.h"
 #include "profile/frmEditOwner.h"
 #include "reports/dataReport.h"
@@ -16,6 +17,7 @@
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
 #include "trips/frmTripHistory.h"
+#include "trips/frmImportTrips.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -59,6 +61,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     SetReportRelease([] {
         if (dataReportActive())
             ReleaseDataReport();
+    });
+    // The editing window's Print These goes to the trip list report.
+    SetTripListPrinter([](std::shared_ptr<const TripTable> table, std::vector<int> rows) {
+        if (table)
+            PrintTripRows(*table, rows);
     });
     area_ = new BackdropArea(this);
     area_->setObjectName(QStringLiteral("mdiArea"));
@@ -108,7 +115,8 @@ void frmMain::buildMenu() {
           {"", "-", nullptr},
           {"mnuUtilsEditUserProfile", "Update Your Profile", &frmMain::mnuUtilsEditUserProfile_Click},
           {"", "-", nullptr},
-          {"mnuUtilsTripHistory", "Deleted and Changed Trips", &frmMain::mnuUtilsTripHistory_Click}}},
+          {"mnuUtilsTripHistory", "Deleted and Changed Trips", &frmMain::mnuUtilsTripHistory_Click},
+          {"mnuUtilsImportTrips", "Import Trips from CSV...", &frmMain::mnuUtilsImportTrips_Click}}},
         {"mnuReports",
          "&Reports",
          {{"mnuReportsTripList", "Trip List", &frmMain::mnuReportsTripList_Click},
@@ -245,6 +253,20 @@ void frmMain::mnuUtilsEditTripRecords_Click() {
     if (!editTrip_)
         editTrip_ = new frmEditTrip(nullptr);
     ShowChild(editTrip_);
+    Arrange(0);
+}
+
+// CSV import: its own window; trips it stores show in an open editing list at once.
+void frmMain::mnuUtilsImportTrips_Click() {
+    SetMousePointer(this, vbDefault);
+    if (!importTrips_) {
+        importTrips_ = new frmImportTrips(nullptr);
+        connect(importTrips_, &frmImportTrips::tripsImported, this, [this] {
+            if (editTrip_)
+                editTrip_->RefreshTripList();
+        });
+    }
+    ShowChild(importTrips_);
     Arrange(0);
 }
 

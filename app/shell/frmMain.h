@@ -9,6 +9,7 @@
 class frmAddTrip;
 class frmEditTrip;
 class frmEditOwner;
+class frmImportTrips;
 class frmReport;
 class frmYearSummary;
 class frmTripHistory;
@@ -47,6 +48,7 @@ public:
     void mnuUtilsEditTripRecords_Click();
     void mnuUtilsEditUserProfile_Click();
     void mnuUtilsTripHistory_Click();
+    void mnuUtilsImportTrips_Click();
     void mnuReportsTripList_Click();
     void mnuReportsTripReport_Click();
     void mnuReportsYearSummary_Click();
@@ -78,4 +80,5 @@ private:
     QPointer<frmReport> report_;
     QPointer<frmYearSummary> summary_;
     QPointer<frmTripHistory> tripHistory_;
+    QPointer<frmImportTrips> importTrips_;
 };

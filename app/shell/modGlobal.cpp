@@ -31,7 +31,7 @@
 
 std::shared_ptr<_Trip> objTrip;
 RecordsetPtr rsTrip;
-QTreeWidgetItem* itmTrip = nullptr;
+QPersistentModelIndex itmTrip;
 QString strFullName;
 std::shared_ptr<DbConnection> conTrips;
 

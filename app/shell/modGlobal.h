@@ -4,6 +4,7 @@
 #include "Wendlo.h"
 
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -12,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-class QTreeWidgetItem;
 class QWidget;
 
 // The application object: folder, title and version.
@@ -35,7 +35,9 @@ struct DbConnection {
 
 extern std::shared_ptr<_Trip> objTrip;
 extern RecordsetPtr rsTrip;
-extern QTreeWidgetItem* itmTrip;
+// The trip list row last filled or read: a row of a window's trip model, invalid once that list is
+// refilled or gone.
+extern QPersistentModelIndex itmTrip;
 extern QString strFullName;
 extern std::shared_ptr<DbConnection> conTrips;
 

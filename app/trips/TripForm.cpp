@@ -168,7 +168,7 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
         ->setToolTip(adding ? QStringLiteral(" Mileage (rate per mile) paid or charged ")
                             : QStringLiteral(" Mileage (rate per mile) "));
 
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = buttons_ = new QHBoxLayout;
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdClear);
     if (cmdDelete)
@@ -200,6 +200,16 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
 void TripForm::placeAbove(QWidget* widget) {
     top_->addWidget(widget);
     setTabOrder(widget, datBox);
+}
+
+void TripForm::addButtonsBeforeExit(const QList<QPushButton*>& more) {
+    QWidget* previous = cmdDelete ? cmdDelete : cmdClear;
+    for (QPushButton* b : more) {
+        buttons_->insertWidget(buttons_->indexOf(cmdExit), b);
+        setTabOrder(previous, b);
+        previous = b;
+    }
+    setTabOrder(previous, cmdExit);
 }
 
 void TripForm::ClearClipboard() {

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -58,6 +59,8 @@ protected:
     void SetFormCaption();
     // Puts a widget (the trip list) above the fields, first in the tab order.
     void placeAbove(QWidget* widget);
+    // More buttons in the row of buttons, before e&Xit, in the tab order there too.
+    void addButtonsBeforeExit(const QList<QPushButton*>& more);
     // Closes (unloads) the window; nothing is asked.
     void closeForm();
     // Date back to today, every field and the notes emptied.
@@ -72,5 +75,6 @@ protected:
 
 private:
     QVBoxLayout* top_ = nullptr;
+    QHBoxLayout* buttons_ = nullptr;
     Kind kind_;
 };

@@ -31,7 +31,15 @@ QString reasonOf(const QString& message) {
 } // namespace
 
 QLocale CsvNumberLocale(const CsvData& data) {
-    return data.delimiter == QLatin1Char(';') ? QLocale() : QLocale::c();
+    if (data.delimiter != QLatin1Char(';'))
+        return QLocale::c();
+    // Spreadsheets write semicolons where the decimal symbol is a comma. Read with a period, "0,475"
+    // would pass as 475 (the comma taken for grouping): a comma system is assumed then, so such numbers
+    // come in right and "1,234.50" is refused instead of stored wrong.
+    const QLocale system;
+    if (system.decimalPoint() == QStringLiteral(","))
+        return system;
+    return QLocale(QLocale::German, QLocale::Germany);
 }
 
 ImportCheck CheckImportRows(const CsvData& data, const CsvFieldMap& map, const TripTable& stored,

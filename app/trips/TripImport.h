@@ -28,7 +28,7 @@ struct ImportCheck {
 };
 
 // The numbers of a comma file are read with a period, as our export and most programs write them; a
-// semicolon file comes from a spreadsheet that writes the system's decimal symbol.
+// semicolon file comes from a spreadsheet that writes a decimal comma (the system's, where it has one).
 QLocale CsvNumberLocale(const CsvData& data);
 
 // Checks every record after the header. Dates are ISO (2007-10-18) or M/d/yyyy; the mileage and total

@@ -266,6 +266,26 @@ StoredTrip StoredTripFromRecord(const Recordset& rs) {
     return t;
 }
 
+StoredTrip StoredTripFromTable(const TripTable& table, int row) {
+    const auto whole = [&](TripTable::Field f) -> std::optional<std::int64_t> {
+        const std::optional<double> v = table.number(row, f);
+        return v ? std::optional<std::int64_t>(std::llround(*v)) : std::nullopt;
+    };
+    StoredTrip t;
+    t.tripId = table.text(row, TripTable::TripId);
+    t.dateText = table.text(row, TripTable::Date);
+    t.date = ParseTripDate(t.dateText);
+    t.destination = table.text(row, TripTable::Destination);
+    t.rate = table.number(row, TripTable::Rate);
+    t.startOdometer = whole(TripTable::StartOdometer);
+    t.endOdometer = whole(TripTable::EndOdometer);
+    t.miles = whole(TripTable::Miles);
+    for (std::size_t i = 0; i < 8; ++i)
+        t.money[i] = table.number(row, TripTable::Field(TripTable::Fuel + int(i)));
+    t.notes = table.text(row, TripTable::Notes);
+    return t;
+}
+
 const QStringList& TripListHeaders() {
     static const QStringList headers = {"Trip ID",     "Date",   "Destination", "Rate",  "Start Miles", "End Miles",
                                         "Total Miles", "Fuel",   "Parking",     "Meals", "Lodging",     "Phone",

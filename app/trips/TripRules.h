@@ -4,6 +4,7 @@
 
 #include "Wendlo.h"
 #include "platform/Format.h" // ParseTripDate
+#include "platform/TripTableModel.h"
 
 #include <QDate>
 #include <QLocale>
@@ -97,6 +98,8 @@ struct StoredTrip {
 };
 
 StoredTrip StoredTripFromRecord(const Recordset& rs);
+// The same trip read from a row of the trip table behind the lists.
+StoredTrip StoredTripFromTable(const TripTable& table, int row);
 
 constexpr int kTripListColumns = 16;
 // Header texts and alignment of the trip list's columns.

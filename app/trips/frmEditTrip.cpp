@@ -1,82 +1,53 @@
 #include "trips/frmEditTrip.h"
 
+#include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
+#include "platform/TripCsv.h"
+#include "platform/TripListView.h"
 #include "shell/modGlobal.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
-
-namespace {
-
-// A list row that keeps the stored trip behind its texts: loading and sorting use the values,
-// never the rounded display texts. The texts are made when the view asks for them, so a long list
-// fills quickly; the row cannot be edited, so they never change.
-class TripListItem : public QTreeWidgetItem {
-public:
-    explicit TripListItem(StoredTrip stored) : QTreeWidgetItem(QTreeWidgetItem::UserType), trip(std::move(stored)) {
-        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    }
-
-    QVariant data(int column, int role) const override {
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-            return TripListCell(trip, column);
-        if (role == Qt::TextAlignmentRole)
-            return QVariant(int(TripListAlignment(column)));
-        return QTreeWidgetItem::data(column, role);
-    }
-
-    bool operator<(const QTreeWidgetItem& other) const override {
-        if (other.type() != QTreeWidgetItem::UserType)
-            return QTreeWidgetItem::operator<(other);
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return TripLess(trip, static_cast<const TripListItem&>(other).trip, column);
-    }
-
-    const StoredTrip trip;
-};
-
-const int columnWidths[kTripListColumns] = {60, 80, 160, 50, 75, 75, 75, 70, 70, 70, 70, 70, 70, 70, 70, 200};
-
-} // namespace
 
 frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
     setObjectName(QStringLiteral("frmEditTrip"));
 
-    lvTrip = new QTreeWidget(this);
-    lvTrip->setObjectName(QStringLiteral("lvTrip"));
-    lvTrip->setColumnCount(kTripListColumns);
-    lvTrip->setHeaderLabels(TripListHeaders());
-    for (int column = 0; column < kTripListColumns; ++column) {
-        lvTrip->headerItem()->setTextAlignment(column, TripListAlignment(column));
-        lvTrip->setColumnWidth(column, columnWidths[column]);
-    }
-    lvTrip->setRootIsDecorated(false);
-    lvTrip->setUniformRowHeights(true);
-    lvTrip->setAllColumnsShowFocus(true);
-    lvTrip->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvTrip->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvTrip->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_ = new TripListView(TripTableModel::Columns::EditList, this);
+    lvTrip = list_->view();
     lvTrip->setMinimumHeight(160);
-    lvTrip->header()->setSectionsClickable(true);
-    lvTrip->header()->setSortIndicatorShown(false);
-    placeAbove(lvTrip);
+    placeAbove(list_);
+    list_->chainTabOrder(datBox);
 
     lblID = new QLabel(this);
     lblID->setObjectName(QStringLiteral("lblID"));
     lblID->hide();
 
-    connect(lvTrip, &QTreeWidget::itemClicked, this, &frmEditTrip::lvTrip_Click);
-    connect(lvTrip, &QTreeWidget::itemActivated, this, &frmEditTrip::lvTrip_Click);
-    connect(lvTrip->header(), &QHeaderView::sectionClicked, this, &frmEditTrip::lvTrip_ColumnClick);
+    connect(list_, &TripListView::rowChosen, this, &frmEditTrip::lvTrip_Click);
+    connect(list_, &TripListView::sortRequested, this, &frmEditTrip::lvTrip_ColumnClick);
     connect(cmdDelete, &QPushButton::clicked, this, &frmEditTrip::cmdDelete_Click);
+
+    // Beside the window's own buttons: the list's rows to the report and to a file.
+    cmdPrint = new QPushButton(QStringLiteral("Print &These"), this);
+    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdPrint->setAutoDefault(false);
+    cmdPrint->setToolTip(QStringLiteral(" The trip list report of the trips the list shows, in its order "));
+    cmdExport = new QPushButton(QStringLiteral("Export CS&V..."), this);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    cmdExport->setAutoDefault(false);
+    cmdExport->setToolTip(QStringLiteral(" Saves the trips as a CSV file for a spreadsheet "));
+    addButtonsBeforeExit({cmdPrint, cmdExport});
+    connect(cmdPrint, &QPushButton::clicked, this, &frmEditTrip::cmdPrint_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmEditTrip::cmdExport_Click);
 
     Form_Load();
     lvTrip->setFocus(Qt::OtherFocusReason); // the list is the first tab stop: the user picks a trip first
@@ -92,10 +63,7 @@ QSize frmEditTrip::sizeHint() const {
     return hint;
 }
 
-frmEditTrip::~frmEditTrip() {
-    if (itmTrip && itmTrip == lastItem_)
-        itmTrip = nullptr; // the shared row must not outlive this window's list
-}
+frmEditTrip::~frmEditTrip() = default; // itmTrip goes invalid with this window's model
 
 void frmEditTrip::Form_Load() {
     ClearClipboard();
@@ -116,46 +84,45 @@ void frmEditTrip::FillTripList() {
     } catch (...) {
         rsTrip.reset();
     }
-    QList<QTreeWidgetItem*> rows;
-    if (rsTrip) {
-        rows.reserve(static_cast<qsizetype>(rsTrip->RecordCount()));
-        rsTrip->MoveFirst();
-        while (!rsTrip->eof()) {
-            auto* item = new TripListItem(StoredTripFromRecord(*rsTrip));
-            rows.append(item);
-            itmTrip = lastItem_ = item;
-            rsTrip->MoveNext();
-        }
-    }
-    lvTrip->addTopLevelItems(rows); // at once: the view lays out once, not per row
+    std::shared_ptr<TripTable> table = rsTrip ? TripTable::fromRecordset(*rsTrip) : std::make_shared<TripTable>();
+    list_->setTable(table);
+    dateWarned_ = -1;
+    // The row last added, as filling row by row leaves it.
+    if (table->rowCount() > 0)
+        itmTrip = list_->model()->index(table->rowCount() - 1, 0);
     CloseRecordset();
     SetMousePointer(this, vbDefault);
 }
 
 void frmEditTrip::emptyList() {
-    if (itmTrip && itmTrip == lastItem_)
-        itmTrip = nullptr;
-    lastItem_ = nullptr;
-    dateWarned_ = nullptr;
-    lvTrip->clear();
+    list_->setTable(nullptr);
+    dateWarned_ = -1;
+}
+
+void frmEditTrip::RefreshTripList() {
+    emptyList();
+    FillTripList();
 }
 
 void frmEditTrip::lvTrip_Click() {
-    QTreeWidgetItem* item = lvTrip->currentItem();
-    if (!item || item->type() != QTreeWidgetItem::UserType)
+    const int row = list_->currentTableRow();
+    if (row < 0)
         return;
     SetMousePointer(this, vbHourglass);
-    itmTrip = lastItem_ = item;
-    const StoredTrip& trip = static_cast<const TripListItem*>(item)->trip;
+    // Enter on a row the focus reached by the arrow keys chooses it as a click does.
+    lvTrip->selectionModel()->select(lvTrip->currentIndex(),
+                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    itmTrip = list_->model()->index(row, 0);
+    const StoredTrip trip = StoredTripFromTable(list_->model()->table(), row);
     lblID->setText(trip.tripId);
     datBox->setStoredDate(trip.date, trip.dateText);
     setFieldTexts(TripFieldTextsOf(trip));
     rtBox->setPlainText(trip.notes);
     SetMousePointer(this, vbDefault);
     if (trip.date.isValid()) {
-        dateWarned_ = nullptr;
-    } else if (item != dateWarned_) {
-        dateWarned_ = item; // a double click loads the row more than once; one message is enough
+        dateWarned_ = -1;
+    } else if (row != dateWarned_) {
+        dateWarned_ = row; // a double click loads the row more than once; one message is enough
         // Save cannot write this text back, so it refuses until the user gives a date: nothing is lost.
         const QString shown = trip.dateText.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(trip.dateText);
         MsgBox(QStringLiteral("The stored Trip Date%1 cannot be read! \r\n\r\n"
@@ -186,16 +153,14 @@ bool frmEditTrip::ConfirmSharedTripID(const QString& id, bool deleting) {
 
 void frmEditTrip::lvTrip_ColumnClick(int column) {
     SetMousePointer(this, vbHourglass);
-    sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    // The rows are sorted once; rows added later are not placed by it.
-    lvTrip->header()->setSortIndicator(column, sortOrder_);
-    lvTrip->sortItems(column, sortOrder_);
+    // The rows are sorted once; a refilled list comes unsorted.
+    list_->sortByClick(column);
     SetMousePointer(this, vbDefault);
 }
 
 void frmEditTrip::cmdClear_Click() {
     clearFields();
-    dateWarned_ = nullptr;
+    dateWarned_ = -1;
     lblID->hide();
     lblID->clear();
     lvTrip->setFocus(Qt::OtherFocusReason);
@@ -257,7 +222,42 @@ void frmEditTrip::AnotherOrClose(int answer) {
     }
 }
 
-void frmEditTrip::RefreshTripList() {
-    emptyList();
-    FillTripList();
+void frmEditTrip::cmdPrint_Click() {
+    const TripFilterModel& shown = *list_->proxy();
+    if (shown.shownCount() == 0) {
+        MsgBox(QStringLiteral("No trips are shown in the list. "), vbExclamation | vbOKOnly);
+        return;
+    }
+    SetMousePointer(this, vbDefault);
+    PrintTripList(list_->model()->sharedTable(), shown.shownRows());
+}
+
+void frmEditTrip::cmdExport_Click() {
+    const TripFilterModel& shown = *list_->proxy();
+    std::vector<int> rows = shown.shownRows();
+    if (shown.shownCount() < shown.totalCount()) {
+        const QLocale locale;
+        const int answer = MsgBox(QStringLiteral("The list shows %1 of the %2 trips. \r\n\r\n"
+                                                 "Yes exports the trips shown, No exports all trips. ")
+                                      .arg(locale.toString(shown.shownCount()), locale.toString(shown.totalCount())),
+                                  vbYesNoCancel | vbQuestion);
+        if (answer == vbCancel)
+            return;
+        if (answer == vbNo) {
+            rows.resize(std::size_t(shown.totalCount()));
+            for (int i = 0; i < shown.totalCount(); ++i)
+                rows[std::size_t(i)] = i;
+        }
+    }
+    const QString fileName = GetFileName(this, FileDialogMode::Save, QStringLiteral("Export Trips"),
+                                         QStringLiteral("CSV files (*.csv);;All files (*)"),
+                                         QDir::home().filePath(QStringLiteral("trips.csv")));
+    if (fileName.isEmpty())
+        return;
+    SetMousePointer(this, vbHourglass);
+    QString error;
+    const bool written = WriteTripsCsv(fileName, TripsToCsv(list_->model()->table(), rows), &error);
+    SetMousePointer(this, vbDefault);
+    if (!written)
+        MsgBox(QStringLiteral("The trips were NOT exported! \r\n\r\n") + error, vbCritical | vbOKOnly);
 }

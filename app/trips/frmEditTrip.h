@@ -1,9 +1,11 @@
 #pragma once
 #include "trips/TripForm.h"
 
+#include <memory>
+
 class QLabel;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class TripListView;
 
 // The trip editing window: the list of stored trips above the fields; a row click loads a trip,
 // Save rewrites it and Delete removes it.
@@ -14,8 +16,11 @@ public:
     ~frmEditTrip() override;
     QSize sizeHint() const override;
 
-    QTreeWidget* lvTrip = nullptr;
+    QTreeView* lvTrip = nullptr;
     QLabel* lblID = nullptr; // the identifier of the loaded trip; empty when none is loaded
+    QPushButton* cmdPrint = nullptr;
+    QPushButton* cmdExport = nullptr;
+    TripListView* tripList() const { return list_; }
 
     void Form_Load();
     void FillTripList();
@@ -24,7 +29,11 @@ public:
     void cmdClear_Click() override;
     void cmdSave_Click() override;
     void cmdDelete_Click();
-    // Reads the list again after another window changed the stored trips; the fields stay as they are.
+    // The trip list report over the rows the list shows, in their order.
+    void cmdPrint_Click();
+    // The trips as a CSV file: the rows shown or all of them when a filter hides some.
+    void cmdExport_Click();
+    // A new list of every stored trip (after an import, say); the filter and the loaded trip stay.
     void RefreshTripList();
 
 private:
@@ -35,7 +44,6 @@ private:
     // After a stored update or delete: Yes clears the fields and rebuilds the list, No closes the window.
     void AnotherOrClose(int answer);
 
-    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-    QTreeWidgetItem* lastItem_ = nullptr;   // what this window last put into itmTrip
-    QTreeWidgetItem* dateWarned_ = nullptr; // the row whose unreadable date was last reported
+    TripListView* list_ = nullptr;
+    int dateWarned_ = -1; // the table row whose unreadable date was last reported
 };

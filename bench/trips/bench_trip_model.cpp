@@ -1,4 +1,4 @@
-// The trip model over 100,000 trips against today's trip editing window in the same run: time from the
+// The trip model over 100,000 trips beside the trip editing window built on it, in the same run: time from the
 // read to the list shown and the process's peak memory (each in a process of its own), a filter
 // keystroke, the CSV export of every trip and a 10,000-row batch store. Prints the figures.
 #include "platform/TripCsv.h"
@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
         return modelRun();
     }
     // Each measurement in a process of its own, so that each peak is its own.
-    std::printf("-- today's trip editing window (bench_edit_trip)\n");
+    std::printf("-- the trip editing window (bench_edit_trip)\n");
     std::fflush(stdout);
     const long editPeak = runChild(BENCH_EDIT_TRIP, nullptr);
     std::printf("trip editing window process peak memory: %.1f MiB\n", static_cast<double>(editPeak) / 1024.0);

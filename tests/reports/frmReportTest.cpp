@@ -2,6 +2,7 @@
 
 #include "ReportTestUtil.h"
 
+#include "platform/TripTableModel.h"
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
 
@@ -13,7 +14,7 @@
 #include <QScreen>
 #include <QStyleOptionViewItem>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <ostream>
 
@@ -36,13 +37,17 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.data()));
         return form.data();
     }
-    QTreeWidget* list() const { return form->findChild<QTreeWidget*>("lvTrip"); }
+    QTreeView* list() const { return form->findChild<QTreeView*>("lvTrip"); }
+    int rowCount() const { return list()->model()->rowCount(); }
+    QString cell(int row, int c) const { return list()->model()->index(row, c).data().toString(); }
+    // The Trip ID of the shared row.
+    QString sharedRow() const { return itmTrip.data(TripTableModel::TripIdRole).toString(); }
     QString label(int i) const { return form->findChild<QLabel*>(QString("lblData_%1").arg(i))->text(); }
     QPushButton* button(const char* name) const { return form->findChild<QPushButton*>(name); }
 
     void clickRow(int row) {
-        QTreeWidget* lv = list();
-        const QRect rect = lv->visualItemRect(lv->topLevelItem(row));
+        QTreeView* lv = list();
+        const QRect rect = lv->visualRect(lv->model()->index(row, 0));
         QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, rect.center());
     }
     void clickHeader(int column) {
@@ -52,8 +57,8 @@ protected:
     }
     QStringList column(int c) const {
         QStringList texts;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            texts << list()->topLevelItem(i)->text(c);
+        for (int i = 0; i < rowCount(); ++i)
+            texts << cell(i, c);
         return texts;
     }
 
@@ -68,19 +73,20 @@ TEST_F(frmReportTest, LoadsEveryTripInDatabaseOrder) {
     open();
     EXPECT_EQ(form->windowTitle(), App::Caption());
     EXPECT_FALSE(form->windowIcon().isNull());
-    QTreeWidget* lv = list();
-    ASSERT_EQ(lv->topLevelItemCount(), 3);
-    EXPECT_EQ(lv->headerItem()->text(0), "Trip #");
-    EXPECT_EQ(lv->headerItem()->text(1), "Date");
-    EXPECT_EQ(lv->headerItem()->text(2), "Destination");
-    EXPECT_EQ(lv->headerItem()->text(3), "Total");
+    QTreeView* lv = list();
+    ASSERT_EQ(rowCount(), 3);
+    EXPECT_EQ(lv->model()->headerData(0, Qt::Horizontal).toString(), "Trip #");
+    EXPECT_EQ(lv->model()->headerData(1, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(lv->model()->headerData(2, Qt::Horizontal).toString(), "Destination");
+    EXPECT_EQ(lv->model()->headerData(3, Qt::Horizontal).toString(), "Total");
     EXPECT_EQ(column(0), QStringList({"T-1", "T-2", "T-3"}));
     EXPECT_EQ(column(1), QStringList({"10/18/2007", "10/8/2007", "1/2/2008"}));
     EXPECT_EQ(column(2), QStringList({"Springfield", "Shelbyville", "Capital City"}));
     EXPECT_EQ(column(3), QStringList({"1,234.50", "0.05", "0.00"}));
-    EXPECT_EQ(lv->topLevelItem(0)->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_EQ(itmTrip, lv->topLevelItem(2)); // the row last added
-    EXPECT_FALSE(rsTrip);                    // released after filling
+    EXPECT_EQ(Qt::Alignment(lv->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+    EXPECT_EQ(sharedRow(), "T-3"); // the row last added
+    EXPECT_FALSE(rsTrip);          // released after filling
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(label(i).isEmpty());
 }
@@ -99,8 +105,11 @@ TEST_F(frmReportTest, FocusStartsInTheListAndTabWalksTheButtons) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), button(name)) << name;
     }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(list()));
+    // From Exit, Tab goes on through the find box and the date range back to the list.
+    for (const char* name : {"txtFind", "txtFrom", "txtTo", "lvTrip"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), name);
+    }
 }
 
 TEST_F(frmReportTest, MakesItsOwnTripObjectWhenNoneExists) {
@@ -108,7 +117,7 @@ TEST_F(frmReportTest, MakesItsOwnTripObjectWhenNoneExists) {
     objTrip.reset();
     open();
     EXPECT_TRUE(objTrip);
-    EXPECT_EQ(list()->topLevelItemCount(), 1);
+    EXPECT_EQ(rowCount(), 1);
 }
 
 TEST_F(frmReportTest, ClickingARowShowsItsValuesAndAnotherRowReplacesThem) {
@@ -119,7 +128,7 @@ TEST_F(frmReportTest, ClickingARowShowsItsValuesAndAnotherRowReplacesThem) {
     EXPECT_EQ(label(0), "T-1");
     EXPECT_EQ(label(1), "Springfield");
     EXPECT_EQ(label(2), "10/18/2007");
-    EXPECT_EQ(itmTrip, list()->topLevelItem(0));
+    EXPECT_EQ(sharedRow(), "T-1");
     clickRow(1);
     EXPECT_EQ(label(0), "T-2");
     EXPECT_EQ(label(1), "Shelbyville");
@@ -138,7 +147,7 @@ TEST_F(frmReportTest, EnterChoosesTheFocusedRow) {
     QTest::keyClick(list(), Qt::Key_Return);
     EXPECT_EQ(label(0), "T-1");
     EXPECT_EQ(label(1), "Springfield");
-    EXPECT_TRUE(list()->topLevelItem(0)->isSelected()); // what is chosen is what is highlighted
+    EXPECT_TRUE(list()->selectionModel()->isRowSelected(0)); // what is chosen is what is highlighted
     QTest::keyClick(list(), Qt::Key_Down);
     QTest::keyClick(list(), Qt::Key_Enter);
     EXPECT_EQ(label(0), "T-2");
@@ -155,13 +164,13 @@ TEST_F(frmReportTest, ColumnsAreWideEnoughForTheirValues) {
     folder.addTrip("Springfield Convention Center East", "10/18/2007", 33836970.0);
     folder.addTrip("Ames", "1/2/2008", 5.0);
     open();
-    QTreeWidget* lv = list();
-    ASSERT_EQ(lv->topLevelItem(0)->text(3), "33,836,970.00");
+    QTreeView* lv = list();
+    ASSERT_EQ(cell(0, 3), "33,836,970.00");
     QStyleOptionViewItem option;
     option.initFrom(lv->viewport());
     option.font = lv->font();
     option.fontMetrics = lv->fontMetrics();
-    for (int row = 0; row < lv->topLevelItemCount(); ++row) {
+    for (int row = 0; row < rowCount(); ++row) {
         for (int c = 0; c < 4; ++c) {
             const QModelIndex index = lv->model()->index(row, c);
             EXPECT_LE(lv->itemDelegateForIndex(index)->sizeHint(option, index).width(), lv->columnWidth(c))
@@ -192,7 +201,7 @@ TEST_P(SelectWithoutChoice, AsksForARecordAndOpensNoReport) {
         QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
         for (int i = 0; i < 3; ++i)
             EXPECT_TRUE(label(i).isEmpty());
-        EXPECT_EQ(list()->selectedItems().size(), 1);
+        EXPECT_EQ(list()->selectionModel()->selectedRows().size(), 1);
     }
     MsgBoxScript boxes;
     boxes.answer(vbOK);
@@ -297,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(frmReportTest, EmptyTripTableLeavesTheListEmptyAndSelectAsks) {
     open();
-    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_EQ(rowCount(), 0);
     MsgBoxScript boxes;
     boxes.answer(vbOK);
     QTest::mouseClick(button("cmdSelect"), Qt::LeftButton);

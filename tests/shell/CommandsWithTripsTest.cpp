@@ -1,8 +1,12 @@
 // The main window's commands with stored trips: the windows and the report they open, help and F1.
 #include "ShellFixture.h"
 
+#include "platform/FileDialog.h"
 #include "platform/Help.h"
+#include "platform/TripCsv.h"
+#include "platform/TripListView.h"
 #include "platform/TripLoader.h"
+#include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
@@ -10,14 +14,19 @@
 #include "support/MsgBoxScript.h"
 #include "trips/TripHistoryModel.h"
 #include "trips/frmEditTrip.h"
+#include "trips/frmImportTrips.h"
 #include "trips/frmTripHistory.h"
 
+#include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -96,7 +105,7 @@ TEST_F(CommandsWithTripsTest, ChildWindowsOpenAtTheSizeTheirLayoutNeeds) {
         if (auto* edit = qobject_cast<frmEditTrip*>(frm)) {
             // As wide as its columns need, or as the client area where that is narrower: never both
             // narrower than its list and than the area (it opened at 460 px in a wider area once).
-            QTreeWidget* list = edit->lvTrip;
+            QTreeView* list = edit->lvTrip;
             EXPECT_TRUE(list->viewport()->width() >= list->header()->length() || sub->width() == client.width())
                 << "the window is " << sub->width() << " px wide in an area of " << client.width()
                 << ", its columns need " << list->header()->length();
@@ -183,4 +192,76 @@ TEST_F(CommandsWithTripsTest, TheHistoryWindowOpensOnceAndItsRestoreRefreshesThe
     w.mnuUtilsTripHistory_Click();
     EXPECT_EQ(history->filter()->rowCount(), 3);
     EXPECT_EQ(history->lvHistory->currentIndex().row(), 1); // the entry restored before stays chosen
+}
+
+// Print These runs the trip list report over the rows the editing list shows, in their order, with the
+// same cell texts as the Trip List command, which still prints every trip.
+TEST_F(CommandsWithTripsTest, PrintTheseReportsTheShownRowsOnly) {
+    folder.addTrip("Ames", "10/19/2007", 12.0, "quote ' and \"more\"");
+    folder.addTrip("Davenport", "1/2/2008", 1234.5);
+    folder.exec("UPDATE tblMain SET Rate = 0.475, Fuel = 12.3, StartOdometer = 100, EndOdometer = 250 WHERE ID = 2;");
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_NE(edit, nullptr);
+    edit->lvTrip_ColumnClick(1); // dates descending
+    QTest::keyClicks(edit->findChild<QLineEdit*>("txtFind"), "es");
+    QTest::mouseClick(edit->cmdPrint, Qt::LeftButton);
+    ASSERT_NE(rptTrips::Preview(), nullptr);
+    const std::shared_ptr<const ReportRows> shown = dataReport().rscmdTrip().Rows();
+    ASSERT_EQ(shown->size(), 2u);
+    EXPECT_EQ(shown->value(0, "TripID").toString(), "T-2");
+    EXPECT_EQ(shown->value(1, "TripID").toString(), "T-1");
+    // The preview's CSV export writes what it shows, as the editing window's export would.
+    QTemporaryDir dir;
+    SetNextFileName(dir.filePath("shown.csv"));
+    auto* exportCsv = rptTrips::Preview()->findChild<QToolButton*>("cmdExportCsv");
+    ASSERT_NE(exportCsv, nullptr);
+    QTest::mouseClick(exportCsv, Qt::LeftButton);
+    QFile written(dir.filePath("shown.csv"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const TripFilterModel& list = *edit->tripList()->proxy();
+    EXPECT_EQ(written.readAll(), TripsToCsv(list));
+
+    w.mnuReportsTripList_Click();
+    const std::shared_ptr<const ReportRows> all = dataReport().rscmdTrip().Rows();
+    ASSERT_EQ(all->size(), 3u);
+    for (std::size_t row = 0; row < 2; ++row) {
+        const std::size_t stored = row == 0 ? 1 : 0;
+        for (const ReportControl& control : TripListLayout().detail.controls) {
+            if (control.kind == ControlKind::TextBox) {
+                EXPECT_EQ(FormatValue(shown->value(row, control.dataField), control.format),
+                          FormatValue(all->value(stored, control.dataField), control.format))
+                    << control.name.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(script.count(), 0);
+}
+
+// Trips stored by the import window show at once in an open editing list.
+TEST_F(CommandsWithTripsTest, ImportRefreshesTheOpenEditingList) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("in.csv");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("Date,Destination,Miles\n2007-10-19,Ames,10\n2007-10-20,Boone,12\n");
+    out.close();
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(edit->lvTrip->model()->rowCount(), 1);
+    w.mnuUtilsImportTrips_Click();
+    auto* import = w.findChild<frmImportTrips*>();
+    ASSERT_NE(import, nullptr);
+    ASSERT_TRUE(import->LoadFile(file));
+    script.answer(vbYes).answer(vbOK);
+    import->cmdImport_Click();
+    EXPECT_EQ(script.last().text, "2 trips imported. ");
+    EXPECT_EQ(edit->lvTrip->model()->rowCount(), 3);
 }

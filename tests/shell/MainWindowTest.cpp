@@ -67,7 +67,7 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
         {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
         {"mnuUtils|&Utilities",
          {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile", "-",
-          "mnuUtilsTripHistory|Deleted and Changed Trips"}},
+          "mnuUtilsTripHistory|Deleted and Changed Trips", "mnuUtilsImportTrips|Import Trips from CSV..."}},
         {"mnuReports|&Reports",
          {"mnuReportsTripList|Trip List", "-", "mnuReportsTripReport|Trip Report", "-",
           "mnuReportsYearSummary|Year Summary"}},

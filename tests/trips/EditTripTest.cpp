@@ -3,29 +3,47 @@
 #include "trips/TripTestUtil.h"
 #include "trips/frmEditTrip.h"
 
+#include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
+#include "platform/TripCsv.h"
+#include "platform/TripListView.h"
+#include "platform/TripTableModel.h"
 #include "shell/modGlobal.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTemporaryDir>
+#include <QTreeView>
 
 namespace {
 
 const char* const confirmText = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
 
-QTreeWidgetItem* rowOf(frmEditTrip& form, const QString& tripId) {
-    const auto found = form.lvTrip->findItems(tripId, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
+// The list row showing a Trip ID; invalid when none does.
+QModelIndex rowOf(frmEditTrip& form, const QString& tripId) {
+    QAbstractItemModel* model = form.lvTrip->model();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, tripId, 1, Qt::MatchExactly);
+    return found.value(0);
+}
+
+int rowCount(frmEditTrip& form) {
+    return form.lvTrip->model()->rowCount();
+}
+
+QString cell(const QModelIndex& row, int column) {
+    return row.sibling(row.row(), column).data().toString();
 }
 
 void clickRow(frmEditTrip& form, const QString& tripId) {
-    QTreeWidgetItem* item = rowOf(form, tripId);
-    ASSERT_NE(item, nullptr) << tripId.toStdString();
-    form.lvTrip->scrollToItem(item);
-    const QRect rect = form.lvTrip->visualItemRect(item);
+    const QModelIndex item = rowOf(form, tripId);
+    ASSERT_TRUE(item.isValid()) << tripId.toStdString();
+    form.lvTrip->scrollTo(item);
+    const QRect rect = form.lvTrip->visualRect(item);
     QTest::mouseClick(form.lvTrip->viewport(), Qt::LeftButton, {},
                       QPoint(qMax(rect.left(), 0) + 10, rect.center().y()));
     ASSERT_EQ(form.lblID->text(), tripId);
@@ -39,8 +57,8 @@ void clickHeader(frmEditTrip& form, int column) {
 
 QStringList column(frmEditTrip& form, int col) {
     QStringList texts;
-    for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
-        texts << form.lvTrip->topLevelItem(i)->text(col);
+    for (int i = 0; i < rowCount(form); ++i)
+        texts << form.lvTrip->model()->index(i, col).data().toString();
     return texts;
 }
 
@@ -58,23 +76,27 @@ TEST(EditTrip, ListShowsEveryTripInSixteenColumns) {
     const QString id = addDetailedTrip(app);
     app.addTrip("Peoria", "9/30/2007");
     frmEditTrip form;
-    ASSERT_EQ(form.lvTrip->columnCount(), 16);
+    ASSERT_EQ(form.lvTrip->model()->columnCount(), 16);
     QStringList headers;
     for (int c = 0; c < 16; ++c)
-        headers << form.lvTrip->headerItem()->text(c);
+        headers << form.lvTrip->model()->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers,
               (QStringList{"Trip ID", "Date", "Destination", "Rate", "Start Miles", "End Miles", "Total Miles", "Fuel",
                            "Parking", "Meals", "Lodging", "Phone", "Repairs", "Towing", "Misc. Exp", "Notes"}));
-    ASSERT_EQ(form.lvTrip->topLevelItemCount(), 2);
-    QTreeWidgetItem* row = rowOf(form, id);
-    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(rowCount(form), 2);
+    const QModelIndex row = rowOf(form, id);
+    ASSERT_TRUE(row.isValid());
     QStringList cells;
     for (int c = 0; c < 16; ++c)
-        cells << row->text(c);
+        cells << cell(row, c);
     EXPECT_EQ(cells, (QStringList{id, "10/2/2007", "O'Hare", "0.48", "100", "250", "150", "1,234.50", "0.00", "12.13",
                                   "0.00", "0.00", "0.00", "0.00", "1,234.57", "line one line two"}));
-    EXPECT_EQ(row->textAlignment(3) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_EQ(row->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const auto alignment = [&row](int column) {
+        return Qt::Alignment(row.sibling(row.row(), column).data(Qt::TextAlignmentRole).toInt()) &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(3), Qt::AlignRight);
+    EXPECT_EQ(alignment(1), Qt::AlignHCenter);
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_FALSE(form.lblID->isVisibleTo(&form));
     EXPECT_EQ(MousePointerOf(&form), vbDefault);
@@ -119,7 +141,7 @@ TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     EXPECT_EQ(form.txtBox[6]->text(), "12.125");
     EXPECT_EQ(form.txtBox[11]->text(), "1,234.567");
     EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two");
-    EXPECT_EQ(itmTrip, rowOf(form, id));
+    EXPECT_EQ(itmTrip.data(TripTableModel::TripIdRole).toString(), id);
 
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
     ASSERT_EQ(script.count(), 1);
@@ -138,7 +160,7 @@ TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(rowCount(form), 1);
     EXPECT_EQ(QApplication::focusWidget(), form.lvTrip);
 }
 
@@ -216,7 +238,7 @@ TEST(EditTrip, DeleteAnsweredNoKeepsTheTrip) {
     EXPECT_EQ(script.last().title, App::Title());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
     EXPECT_TRUE(form.lblID->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(rowCount(form), 1);
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
 }
 
@@ -250,8 +272,8 @@ TEST(EditTrip, DeletingTheLastTripLeavesAnEmptyUsableList) {
     EXPECT_EQ(script.last().title, "Record Removed Successfully");
     EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 0);
-    EXPECT_EQ(itmTrip, nullptr);
+    EXPECT_EQ(rowCount(form), 0);
+    EXPECT_FALSE(itmTrip.isValid());
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 0);
     script.clear();
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
@@ -283,8 +305,8 @@ TEST(EditTrip, NotesWithLineBreaksKeepEveryRowOneLineHigh) {
     for (int sorting = 0; sorting < 3; ++sorting) { // as filled, then the notes sorted both ways
         if (sorting > 0)
             clickHeader(form, 15);
-        for (int i = 0; i < form.lvTrip->topLevelItemCount(); ++i)
-            EXPECT_LT(form.lvTrip->visualItemRect(form.lvTrip->topLevelItem(i)).height(), 2 * oneLine) << sorting;
+        for (int i = 0; i < rowCount(form); ++i)
+            EXPECT_LT(form.lvTrip->visualRect(form.lvTrip->model()->index(i, 15)).height(), 2 * oneLine) << sorting;
     }
     clickRow(form, id);
     EXPECT_EQ(form.rtBox->toPlainText(), "line one\nline two"); // the notes box shows every line
@@ -355,7 +377,7 @@ TEST(EditTrip, SharedTripIDAsksBeforeUpdateOrDelete) {
     MsgBoxScript script;
     frmEditTrip form;
     showActive(form);
-    form.lvTrip->setCurrentItem(form.lvTrip->topLevelItem(1));
+    form.lvTrip->setCurrentIndex(form.lvTrip->model()->index(1, 0));
     form.lvTrip_Click();
     ASSERT_EQ(form.lblID->text(), "T-1");
     typeFields(form, {{12, "Aurora"}});
@@ -421,6 +443,171 @@ TEST(EditTrip, ColumnClicksSortByValueAndToggleTheDirection) {
     // A row clicked after sorting loads that row's trip.
     clickRow(form, "T-2");
     EXPECT_EQ(form.txtBox[12]->text(), "Alpha");
+}
+
+QLineEdit* box(frmEditTrip& form, const char* name) {
+    return form.findChild<QLineEdit*>(name);
+}
+
+QString countText(frmEditTrip& form) {
+    return form.findChild<QLabel*>("lblCount")->text();
+}
+
+// Ctrl+F reaches the find box; typing narrows the list by Trip ID, destination or notes (case and accents
+// ignored), the date range narrows it too, and Escape restores every trip in the sort the list had.
+TEST(EditTrip, FindBoxAndDateRangeNarrowTheListAndEscapeRestoresIt) {
+    AppFolder app;
+    app.addTrip("Peoria", "9/30/2007", 0, "Café meeting");
+    app.addTrip("Joliet", "10/2/2007");
+    app.addTrip("Pekin", "1/15/2008");
+    frmEditTrip form;
+    showActive(form);
+    EXPECT_EQ(countText(form), "3 of 3 trips");
+    clickHeader(form, 2); // destination, descending
+    QTest::keySequence(form.lvTrip, QKeySequence::Find);
+    ASSERT_EQ(QApplication::focusWidget(), box(form, "txtFind"));
+    QTest::keyClicks(box(form, "txtFind"), "PE");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin"}));
+    EXPECT_EQ(countText(form), "2 of 3 trips");
+    QTest::keyClicks(box(form, "txtFind"), "o");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria"}));
+    box(form, "txtFind")->clear();
+    QTest::keyClicks(box(form, "txtFind"), "CAFE");
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria"}));
+    QTest::keyClick(box(form, "txtFind"), Qt::Key_Escape);
+    EXPECT_TRUE(box(form, "txtFind")->text().isEmpty());
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin", "Joliet"}));
+    EXPECT_EQ(countText(form), "3 of 3 trips");
+    // From, to, both; an empty side is open.
+    QTest::keyClicks(box(form, "txtFrom"), "10/1/2007");
+    EXPECT_EQ(column(form, 2), (QStringList{"Pekin", "Joliet"}));
+    QTest::keyClicks(box(form, "txtTo"), "12/31/2007");
+    EXPECT_EQ(column(form, 2), (QStringList{"Joliet"}));
+    box(form, "txtFrom")->clear();
+    EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Joliet"}));
+    EXPECT_EQ(countText(form), "2 of 3 trips");
+}
+
+// Enter loads the current row as a click does; the arrow keys alone only move, so what the user typed
+// stays in the fields.
+TEST(EditTrip, EnterLoadsTheCurrentRowAndArrowsAloneKeepTheFields) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    form.lvTrip->setFocus();
+    QTest::keyClick(form.lvTrip, Qt::Key_Home);
+    QTest::keyClick(form.lvTrip, Qt::Key_Return);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+    EXPECT_EQ(itmTrip.data(TripTableModel::TripIdRole).toString(), "T-1");
+    typeFields(form, {{12, "Typed"}});
+    form.lvTrip->setFocus();
+    QTest::keyClick(form.lvTrip, Qt::Key_Down);
+    QTest::keyClick(form.lvTrip, Qt::Key_Up);
+    QTest::keyClick(form.lvTrip, Qt::Key_Down);
+    EXPECT_EQ(form.lblID->text(), "T-1");
+    EXPECT_EQ(form.txtBox[12]->text(), "Typed");
+    QTest::keyClick(form.lvTrip, Qt::Key_Enter);
+    EXPECT_EQ(form.lblID->text(), "T-2");
+    EXPECT_EQ(form.txtBox[12]->text(), "Joliet");
+    EXPECT_TRUE(form.lvTrip->selectionModel()->isRowSelected(1));
+    EXPECT_EQ(script.count(), 0);
+}
+
+// The list's context menu sorts from the keyboard: the Menu key opens it, "Sort by" names every column.
+TEST(EditTrip, ContextMenuSortsByAColumn) {
+    AppFolder app;
+    app.addTrip("beta");
+    app.addTrip("Alpha");
+    app.addTrip("gamma");
+    frmEditTrip form;
+    showActive(form);
+    form.lvTrip->setFocus();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int column;
+        QStringList destinations;
+    } keys[] = {{Qt::Key_Menu, Qt::NoModifier, 2, {"gamma", "beta", "Alpha"}},
+                {Qt::Key_F10, Qt::ShiftModifier, 2, {"Alpha", "beta", "gamma"}}};
+    for (const auto& k : keys) {
+        QTest::keyClick(form.lvTrip, k.key, k.modifiers);
+        QMenu* sortBy = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (sortBy = form.findChild<QMenu*>("mnuSortBy")) != nullptr; }, 2000));
+        QStringList names;
+        for (QAction* action : sortBy->actions())
+            names << action->text();
+        EXPECT_EQ(names, TripListHeaders());
+        sortBy->actions().at(k.column)->trigger();
+        EXPECT_EQ(column(form, 2), k.destinations);
+        delete form.findChild<QMenu*>("mnuTripList");
+    }
+}
+
+// A filter that hides the loaded trip changes nothing about what Save writes: the loaded trip.
+TEST(EditTrip, SaveWhileFilteredSavesTheLoadedTrip) {
+    AppFolder app;
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, "T-1");
+    QTest::keyClicks(box(form, "txtFind"), "Joliet");
+    ASSERT_EQ(column(form, 0), (QStringList{"T-2"}));
+    typeFields(form, {{12, "Aurora"}});
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(script.last().title, "Record Updated Successfully");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-1'").toString(), "Aurora");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-2'").toString(), "Joliet");
+}
+
+// Export through the file dialog: the trips shown (Yes) or all (No), in the list's order, read back.
+TEST(EditTrip, ExportWritesTheShownOrAllTripsToTheChosenFile) {
+    AppFolder app;
+    app.addTrip("Peoria", "9/30/2007", 0, "says \"hi\", twice\nand more");
+    app.addTrip("Joliet", "10/2/2007");
+    app.addTrip("Pekin", "1/15/2008");
+    QTemporaryDir dir;
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    clickHeader(form, 1); // dates descending
+    QTest::keyClicks(box(form, "txtFind"), "pe");
+    const struct {
+        int answer;
+        QStringList ids;
+    } runs[] = {{vbYes, {"T-3", "T-1"}}, {vbNo, {"T-1", "T-2", "T-3"}}};
+    for (const auto& run : runs) {
+        const QString file = dir.filePath(QString("trips%1.csv").arg(run.answer));
+        SetNextFileName(file);
+        script.answer(run.answer);
+        QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+        EXPECT_FALSE(FileNamePending());
+        EXPECT_EQ(script.last().text, "The list shows 2 of the 3 trips. \r\n\r\n"
+                                      "Yes exports the trips shown, No exports all trips. ");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        const CsvData csv = ReadCsv(f.readAll());
+        ASSERT_TRUE(csv.error.isEmpty());
+        ASSERT_EQ(csv.records.size(), run.ids.size() + 1);
+        EXPECT_EQ(csv.records[0].fields, TripCsvHeader());
+        QStringList ids;
+        for (qsizetype i = 1; i < csv.records.size(); ++i)
+            ids << csv.records[i].fields[0];
+        EXPECT_EQ(ids, run.ids);
+        EXPECT_EQ(csv.records[run.answer == vbYes ? 2 : 1].fields.last(), "says \"hi\", twice\nand more");
+    }
+    // Cancelled in the file dialog: nothing written, nothing said.
+    script.clear();
+    box(form, "txtFind")->clear();
+    SetNextFileName(QString());
+    QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+    EXPECT_EQ(script.count(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <stdexcept>
 
@@ -163,7 +163,7 @@ TEST(TripLibraryCalls, EditWindowCallsAndBoxes) {
     showActive(form);
     auto trip = watch(form);
     Boxes boxes(&form, {vbYes});
-    form.lvTrip->setCurrentItem(form.lvTrip->topLevelItem(0));
+    form.lvTrip->setCurrentIndex(form.lvTrip->model()->index(0, 0));
     form.lvTrip_Click();
     EXPECT_EQ(MousePointerOf(&form), vbDefault);
     typeFields(form, {{12, "Joliet"}});
@@ -173,8 +173,8 @@ TEST(TripLibraryCalls, EditWindowCallsAndBoxes) {
     EXPECT_EQ(boxes.shown[0].title, "Record Updated Successfully");
     EXPECT_EQ(boxes.pointers, QList<int>{vbDefault});
     EXPECT_EQ(MousePointerOf(&form), vbDefault);
-    ASSERT_EQ(form.lvTrip->topLevelItemCount(), 1);
-    EXPECT_EQ(form.lvTrip->topLevelItem(0)->text(2), "Joliet");
+    ASSERT_EQ(form.lvTrip->model()->rowCount(), 1);
+    EXPECT_EQ(form.lvTrip->model()->index(0, 2).data().toString(), "Joliet");
 }
 
 // An update or delete call that throws counts as not done: the update keeps the loaded trip, the
@@ -188,7 +188,7 @@ TEST(TripLibraryCalls, EditWindowWritesThatThrow) {
     auto trip = watch(form);
     trip->throwOnWrite = true;
     Boxes boxes(&form);
-    form.lvTrip->setCurrentItem(form.lvTrip->topLevelItem(0));
+    form.lvTrip->setCurrentIndex(form.lvTrip->model()->index(0, 0));
     form.lvTrip_Click();
     typeFields(form, {{12, "Joliet"}});
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
@@ -206,7 +206,7 @@ TEST(TripLibraryCalls, EditWindowWritesThatThrow) {
     EXPECT_EQ(boxes.pointers, (QList<int>{vbDefault, vbDefault}));
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->topLevelItemCount(), 1);
+    EXPECT_EQ(form.lvTrip->model()->rowCount(), 1);
     EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
 }
 

@@ -19,7 +19,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <memory>
@@ -134,8 +134,10 @@ TEST_P(BothWindows, TabOrderFollowsTheFields) {
     order.push_back(form->rtBox);
     order.push_back(form->cmdSave);
     order.push_back(form->cmdClear);
-    if (GetParam() == Window::Edit)
-        order.push_back(form->cmdDelete);
+    if (GetParam() == Window::Edit) {
+        auto* edit = static_cast<frmEditTrip*>(form.get());
+        order.insert(order.end(), {edit->cmdDelete, edit->cmdPrint, edit->cmdExport});
+    }
     order.push_back(form->cmdExit);
     order.front()->setFocus();
     for (std::size_t i = 1; i < order.size(); ++i) {
@@ -315,7 +317,7 @@ TEST_P(TypedDate, IsStoredAsTypedOrRefused) {
     showActive(*form);
     if (c.window == Window::Edit) {
         auto* edit = static_cast<frmEditTrip*>(form.get());
-        edit->lvTrip->setCurrentItem(edit->lvTrip->topLevelItem(0));
+        edit->lvTrip->setCurrentIndex(edit->lvTrip->model()->index(0, 0));
         edit->lvTrip_Click();
     } else {
         typeFields(*form, {{12, "Joliet"}, {3, "10"}});

@@ -1,7 +1,18 @@
 // Checking the rows of a CSV file before they are stored, and the round trip through the batch write.
 #include "trips/TripImport.h"
+#include "platform/FileDialog.h"
 #include "platform/TripLoader.h"
-#include "support/AppFolder.h"
+#include "support/MsgBoxScript.h"
+#include "trips/TripTestUtil.h"
+#include "trips/frmImportTrips.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -96,6 +107,8 @@ TEST(TripImport, SemicolonFilesUseTheSystemsDecimalSymbol) {
     EXPECT_FLOAT_EQ(check.accepted[0].values.sngRate, 0.5f);
     EXPECT_FLOAT_EQ(check.accepted[0].values.sngMoney[0], 12.75f);
     EXPECT_EQ(CsvNumberLocale(ReadCsv("a,b\n")), QLocale::c());
+    // On a system with a decimal period, a semicolon file's "0,475" is still 0.475, never 475.
+    EXPECT_EQ(CsvNumberLocale(data).toDouble("0,475"), 0.475);
 }
 
 // Export, check and store every row into an empty database, export again: the same file but for the IDs.
@@ -146,4 +159,59 @@ TEST(TripImport, ExportImportExportGivesTheSameFileButForTripIds) {
     ASSERT_EQ(la.size(), lb.size());
     for (qsizetype i = 0; i < la.size(); ++i)
         ASSERT_EQ(la[i].toStdString(), lb[i].toStdString()) << "line " << i;
+}
+
+// The import window as a user drives it: a file chosen through the dialog, a column mapped by hand, the
+// refused and the repeated rows listed before anything is stored, No storing nothing, Yes storing every
+// accepted row in one batch.
+TEST(TripImport, WindowListsRefusalsFirstAndStoresAllAcceptedRowsOnYes) {
+    AppFolder app;
+    app.addTrip("Boston", "10/18/2007"); // T-1
+    QTemporaryDir dir;
+    const QString file = dir.filePath("trips.csv");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("Trip ID;Date;Where;Miles;Rate;Fuel;Notes\r\n"
+              "X-1;2007-10-19;Albany;150;0,475;12,5;\"semi; colon\"\r\n"
+              "X-2;2007-10-20;Troy;abc;0,5;;\r\n"
+              "T-1;10/21/2007;Utica;20;0,5;;\r\n"
+              "X-4;2007-10-22;Rome;30;0,5;;\r\n");
+    out.close();
+    MsgBoxScript script;
+    frmImportTrips form;
+    form.show();
+    int imported = 0;
+    QObject::connect(&form, &frmImportTrips::tripsImported, [&imported](int n) { imported = n; });
+    SetNextFileName(file);
+    QTest::mouseClick(form.cmdBrowse, Qt::LeftButton);
+    EXPECT_EQ(form.txtFile->text(), file);
+    EXPECT_EQ(form.tblPreview->rowCount(), 4);
+    EXPECT_EQ(form.tblPreview->item(0, 6)->text(), "semi; colon");
+    // Nothing maps "Where" by itself: every row lacks its destination until the user maps it.
+    EXPECT_EQ(form.lstRefused->count(), 4);
+    EXPECT_FALSE(form.cmdImport->isEnabled());
+    form.cboMap[TripTable::Destination]->setCurrentIndex(form.cboMap[TripTable::Destination]->findText("Where"));
+    QStringList listed;
+    for (int i = 0; i < form.lstRefused->count(); ++i)
+        listed << form.lstRefused->item(i)->text();
+    EXPECT_EQ(listed, (QStringList{"Line 3: Total Miles must be a number!", "Line 4: Trip ID T-1 is stored already"}));
+    EXPECT_EQ(script.count(), 0);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdImport, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, "2 rows of the file will NOT be imported (listed in the window). \r\n\r\n"
+                                  "Import the other 2 trips? ");
+    EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+
+    form.chkKeep->setChecked(true); // the stored Trip ID's row goes in too, under a new Trip ID
+    script.answer(vbYes).answer(vbOK);
+    QTest::mouseClick(form.cmdImport, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, "3 trips imported. ");
+    EXPECT_EQ(imported, 3);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 4);
+    EXPECT_EQ(app.scalar("SELECT Notes FROM tblMain WHERE Destination = 'Albany'").toString(), "semi; colon");
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT Rate FROM tblMain WHERE Destination = 'Albany'").toDouble(), 0.475);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain WHERE TripID = 'T-1'").toInt(), 1);
 }

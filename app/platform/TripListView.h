@@ -1,0 +1,66 @@
+#pragma once
+// A trip list as both trip windows show it: the find box, the date range and the count of shown
+// trips above a list view on the trip model. The view is named lvTrip; its header sorts by click
+// and its context menu sorts from the keyboard. Loading a row is the window's business: it hears
+// a click or Enter on the current row, never a mere move of the current row.
+
+#include "platform/TripTableModel.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QTreeView;
+
+class TripListView : public QWidget {
+    Q_OBJECT
+public:
+    TripListView(TripTableModel::Columns columns, QWidget* parent);
+
+    QTreeView* view() const { return view_; }
+    TripTableModel* model() const { return model_; }
+    TripFilterModel* proxy() const { return proxy_; }
+    QLineEdit* findBox() const { return txtFind_; }
+
+    void setTable(std::shared_ptr<const TripTable> table);
+    // The table row of the current list row, or -1.
+    int currentTableRow() const;
+    // Makes the list row of a table row current and shows it; false when the filter hides it.
+    bool setCurrentTableRow(int tableRow);
+    // Tab order: the find box, the date range, the list, then next.
+    void chainTabOrder(QWidget* next);
+    // The proxy's sort, for a header click or the context menu.
+    void sortByClick(int column);
+
+signals:
+    // A click on a row, or Enter on the current row.
+    void rowChosen();
+    // A header click or a "Sort by" choice, before the rows are sorted (the window shows the hourglass).
+    void sortRequested(int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showContextMenu(const QPoint& at);
+    void dateRangeEdited();
+    void updateCount();
+
+    TripTableModel* model_ = nullptr;
+    TripFilterModel* proxy_ = nullptr;
+    QTreeView* view_ = nullptr;
+    QLineEdit* txtFind_ = nullptr;
+    QLineEdit* txtFrom_ = nullptr;
+    QLineEdit* txtTo_ = nullptr;
+    QLabel* lblCount_ = nullptr;
+};
+
+// Prints the trip list report over rows of a trip table, in the order given. The reports install it
+// (the trip windows sit beside the reports, not above them); without it nothing is printed.
+using TripListPrinter = std::function<void(std::shared_ptr<const TripTable> table, std::vector<int> rows)>;
+void SetTripListPrinter(TripListPrinter printer);
+bool PrintTripList(std::shared_ptr<const TripTable> table, std::vector<int> rows);
