@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -189,8 +190,17 @@ public:
             hint = hint.boundedTo(s->availableGeometry().size());
         // Within the client area as well where it is shown: a child that fits needs no scrolling to reach its
         // buttons; its list scrolls sideways instead. Never below what its layout needs.
-        if (const QWidget* client = parentWidget(); client && client->isVisible() && !client->size().isEmpty())
-            hint = hint.boundedTo(client->size());
+        if (const QWidget* client = parentWidget(); client && client->isVisible() && !client->size().isEmpty()) {
+            // Where the area must scroll one way, its scroll bar takes room from the other.
+            QSize room = client->size();
+            const QSize least = minimumSizeHint();
+            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            if (least.height() > room.height())
+                room.rwidth() -= bar;
+            if (least.width() > room.width())
+                room.rheight() -= bar;
+            hint = hint.boundedTo(room);
+        }
         return hint.expandedTo(minimumSizeHint());
     }
 };
