@@ -4,12 +4,13 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
+#include "platform/SafeFile.h"
 #include "platform/TripLoader.h"
 #include "shell/modGlobal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
+#include <QDir>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -49,11 +50,11 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
 
     txtFile = new QLineEdit(this);
     txtFile->setObjectName(QStringLiteral("txtFile"));
-    txtFile->setReadOnly(true);
+    txtFile->setPlaceholderText(QStringLiteral("Type a file's path and press Enter, or Browse"));
     cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
     auto* fileLabel = new QLabel(QStringLiteral("Fil&e:"), this);
-    fileLabel->setBuddy(cmdBrowse);
+    fileLabel->setBuddy(txtFile);
 
     tblPreview = new QTableWidget(this);
     tblPreview->setObjectName(QStringLiteral("tblPreview"));
@@ -112,6 +113,11 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     box->addLayout(buttons);
 
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImportTrips::cmdBrowse_Click);
+    connect(txtFile, &QLineEdit::returnPressed, this, [this] {
+        const QString typed = txtFile->text().trimmed();
+        if (!typed.isEmpty())
+            LoadFile(typed);
+    });
     connect(cmdImport, &QPushButton::clicked, this, &frmImportTrips::cmdImport_Click);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
     connect(chkKeep, &QCheckBox::toggled, this, &frmImportTrips::recheck);
@@ -126,14 +132,17 @@ void frmImportTrips::cmdBrowse_Click() {
 }
 
 bool frmImportTrips::LoadFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(QStringLiteral("The file cannot be read! \r\n\r\n") + file.errorString() + QLatin1Char(' '),
+    // A regular file only, read without blocking: a pipe or device typed as the path must not freeze the
+    // program, and 256 MiB is far more than any trip log.
+    QByteArray bytes;
+    if (!ReadRegularFile(fileName, qint64(256) << 20, bytes)) {
+        MsgBox(QStringLiteral("The file cannot be read! \r\n\r\n") + QDir::toNativeSeparators(fileName) +
+                   QStringLiteral(" is no readable file of at most 256 MB. "),
                vbExclamation | vbOKOnly);
         return false;
     }
     SetMousePointer(this, vbHourglass);
-    data_ = ReadCsv(file.readAll());
+    data_ = ReadCsv(bytes);
     txtFile->setText(fileName);
     // The stored trips, for the Trip IDs and trips the file repeats.
     std::shared_ptr<_Trip> reader = batchObject();

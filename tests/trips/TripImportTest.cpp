@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::shared_ptr<TripTable> storedTable(AppFolder& app) {
@@ -214,4 +216,30 @@ TEST(TripImport, WindowListsRefusalsFirstAndStoresAllAcceptedRowsOnYes) {
     EXPECT_EQ(app.scalar("SELECT Notes FROM tblMain WHERE Destination = 'Albany'").toString(), "semi; colon");
     EXPECT_DOUBLE_EQ(app.scalar("SELECT Rate FROM tblMain WHERE Destination = 'Albany'").toDouble(), 0.475);
     EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain WHERE TripID = 'T-1'").toInt(), 1);
+}
+
+// A path typed into the file box loads on Enter, as Browse does; a pipe typed there is refused at once.
+TEST(TripImport, ATypedPathLoadsOnEnter) {
+    AppFolder app;
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("pipe.csv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString file = dir.filePath("typed.csv");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("Trip ID,Date,Destination,Miles,Rate\r\nX-1,2007-10-19,Albany,150,0.475\r\n");
+    out.close();
+    MsgBoxScript script;
+    frmImportTrips form;
+    form.show();
+    QTest::keyClicks(form.txtFile, pipe);
+    QTest::keyClick(form.txtFile, Qt::Key_Return);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.last().text.startsWith("The file cannot be read! "));
+    form.txtFile->clear();
+    QTest::keyClicks(form.txtFile, file);
+    QTest::keyClick(form.txtFile, Qt::Key_Return);
+    EXPECT_EQ(form.tblPreview->rowCount(), 1);
+    EXPECT_EQ(form.lstRefused->count(), 0);
+    EXPECT_TRUE(form.cmdImport->isEnabled());
 }
