@@ -3,13 +3,13 @@
 #include "reports/YearSummary.h"
 #include "reports/dataReport.h"
 
+#include "platform/DateBox.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "shell/modGlobal.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -28,10 +28,8 @@ frmYearSummary::frmYearSummary(QWidget* parent) : QWidget(parent) {
     optRange_ = new QRadioButton(tr("&Dates"), this);
     optRange_->setObjectName(QStringLiteral("optRange"));
     const auto dateBox = [this](const char* name) {
-        auto* box = new QDateEdit(this);
+        auto* box = new DateBox(this);
         box->setObjectName(QString::fromLatin1(name));
-        box->setDisplayFormat(QStringLiteral("M/d/yyyy"));
-        box->setCalendarPopup(true);
         return box;
     };
     dtpFrom_ = dateBox("dtpFrom");
@@ -132,6 +130,11 @@ void frmYearSummary::cmdPreview_Click() {
         const int year = cboYear_->currentData().toInt();
         from = QDate(year, 1, 1);
         to = QDate(year, 12, 31);
+    } else if (!from.isValid() || !to.isValid()) {
+        MsgBox(QStringLiteral("Enter the dates as month/day/year, for example 5/31/2010. "), vbExclamation | vbOKOnly,
+               App::Title());
+        (from.isValid() ? dtpTo_ : dtpFrom_)->setFocus();
+        return;
     } else if (from > to) {
         MsgBox(QStringLiteral("The From date is after the To date! "), vbExclamation | vbOKOnly, App::Title());
         dtpFrom_->setFocus();

@@ -4,7 +4,7 @@
 #include <vector>
 
 class QComboBox;
-class QDateEdit;
+class DateBox;
 class QKeyEvent;
 class QPushButton;
 class QRadioButton;
@@ -30,8 +30,8 @@ private:
     QRadioButton* optYear_ = nullptr;
     QComboBox* cboYear_ = nullptr;
     QRadioButton* optRange_ = nullptr;
-    QDateEdit* dtpFrom_ = nullptr;
-    QDateEdit* dtpTo_ = nullptr;
+    DateBox* dtpFrom_ = nullptr;
+    DateBox* dtpTo_ = nullptr;
     QPushButton* cmdPreview_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
 };

@@ -81,7 +81,7 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     fieldFont.setFamily(QStringLiteral("Sans Serif"));
     fieldFont.setBold(true);
 
-    datBox = new TripDateBox(this);
+    datBox = new DateBox(this);
     datBox->setObjectName(QStringLiteral("datBox"));
     datBox->setDateRange(TripDateMinimum(), TripDateMaximum());
     datBox->setToolTip(QStringLiteral(" Click the down-arrow for drop-down calendar "));

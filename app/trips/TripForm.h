@@ -3,7 +3,7 @@
 // limits and tab order, the Enter-key walk, Clear and Exit, the opening steps, the validation and the
 // gathering-and-totals sequence that hands a trip to the library.
 
-#include "trips/TripDateBox.h"
+#include "platform/DateBox.h"
 #include "trips/TripRules.h"
 #include "trips/TripTextBox.h"
 
@@ -26,7 +26,7 @@ public:
     enum class Kind { Add, Edit };
 
     std::array<TripTextBox*, kTripFieldCount> txtBox{};
-    TripDateBox* datBox = nullptr;
+    DateBox* datBox = nullptr;
     QPlainTextEdit* rtBox = nullptr;
     std::array<QLabel*, 2> imgBox{};
     QPushButton* cmdSave = nullptr;

@@ -1,5 +1,6 @@
 #include "trips/frmTripHistory.h"
 
+#include "platform/DateBox.h"
 #include "platform/Format.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
@@ -8,7 +9,6 @@
 #include "shell/modGlobal.h"
 #include "trips/TripHistoryModel.h"
 
-#include <QDateEdit>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -94,10 +94,9 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
     auto* lblEmpty = new QLabel(QStringLiteral("Entries &older than:"), this);
     lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
-    datEmpty = new QDateEdit(QDate::currentDate().addYears(-1), this);
+    datEmpty = new DateBox(this);
+    datEmpty->setDate(QDate::currentDate().addYears(-1));
     datEmpty->setObjectName(QStringLiteral("datEmpty"));
-    datEmpty->setCalendarPopup(true);
-    datEmpty->setDisplayFormat(QStringLiteral("M/d/yyyy"));
     lblEmpty->setBuddy(datEmpty);
     cmdEmpty = new QPushButton(QStringLiteral("&Empty"), this);
     cmdEmpty->setObjectName(QStringLiteral("cmdEmpty"));
@@ -235,6 +234,11 @@ void frmTripHistory::cmdRestore_Click() {
 
 void frmTripHistory::cmdEmpty_Click() {
     const QDate day = datEmpty->date();
+    if (!day.isValid()) {
+        MsgBox(QStringLiteral("Enter the day as month/day/year, for example 5/31/2010. "), vbExclamation | vbOKOnly);
+        datEmpty->setFocus();
+        return;
+    }
     const QString dayText = DateToText(day);
     const int count = model_->countBefore(day);
     if (!trip_ || count == 0) {

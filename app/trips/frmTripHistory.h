@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class QDateEdit;
+class DateBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,7 +26,7 @@ public:
     QLabel* lblCount = nullptr;
     QTreeView* lvHistory = nullptr;
     QPushButton* cmdRestore = nullptr;
-    QDateEdit* datEmpty = nullptr;
+    DateBox* datEmpty = nullptr;
     QPushButton* cmdEmpty = nullptr;
     QPushButton* cmdExit = nullptr;
 

@@ -3,13 +3,13 @@
 
 #include "ReportTestUtil.h"
 
+#include "platform/DateBox.h"
 #include "platform/Format.h"
 #include "reports/YearSummary.h"
 #include "reports/frmYearSummary.h"
 #include "support/MsgBoxScript.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QImage>
 #include <QPointer>
 #include <QPushButton>
@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <utility>
 
 namespace {
 
@@ -153,8 +154,15 @@ protected:
             years->setCurrentIndex(years->findText(QString::number(from.year())));
         } else {
             form->findChild<QRadioButton*>("optRange")->setChecked(true);
-            form->findChild<QDateEdit*>("dtpFrom")->setDate(from);
-            form->findChild<QDateEdit*>("dtpTo")->setDate(to);
+            // Typed as people type dates, through real keys: a sectioned date box once stored such dates wrong.
+            for (const auto& [name, text] :
+                 {std::pair{"dtpFrom", from.toString("M/d/yy")}, std::pair{"dtpTo", to.toString("MM/dd/yyyy")}}) {
+                auto* box = form->findChild<DateBox*>(name);
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClicks(box, text);
+                QTest::keyClick(box, Qt::Key_Tab);
+            }
         }
         QTest::mouseClick(form->findChild<QPushButton*>("cmdPreview"), Qt::LeftButton);
     }

@@ -378,7 +378,7 @@ TEST_P(BothWindows, DateArrowKeysStepThePartUnderTheCursorAndTheCalendarPicks) {
     AppFolder app;
     auto form = open(GetParam());
     showActive(*form);
-    TripDateBox* box = form->datBox;
+    DateBox* box = form->datBox;
     // The window opens with the date selected, and a click into a date not yet edited selects all of it,
     // so typing replaces it; once edited, a click places the caret.
     if (GetParam() == Window::Add) {

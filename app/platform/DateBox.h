@@ -1,7 +1,7 @@
 #pragma once
-// The trip date as one text field: what the user types is read as a whole date when the field is left
-// or the trip is saved, never part by part while typing. A drop-down calendar picks a date; the Up and
-// Down keys step the month, day or year under the cursor; Tab leaves the field in one press.
+// A date as one text field (the trip date, and every other date the user types): what the user types is read as a whole
+// date when the field is left or the trip is saved, never part by part while typing. A drop-down calendar picks a date;
+// the Up and Down keys step the month, day or year under the cursor; Tab leaves the field in one press.
 
 #include <QDate>
 #include <QLineEdit>
@@ -9,10 +9,10 @@
 class QCalendarWidget;
 class QFrame;
 
-class TripDateBox : public QLineEdit {
+class DateBox : public QLineEdit {
     Q_OBJECT
 public:
-    explicit TripDateBox(QWidget* parent = nullptr);
+    explicit DateBox(QWidget* parent = nullptr);
 
     // The date the text reads as; invalid when the text is no date.
     QDate date() const;

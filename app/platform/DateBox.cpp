@@ -1,7 +1,6 @@
-#include "trips/TripDateBox.h"
+#include "platform/DateBox.h"
 
 #include "platform/Format.h"
-#include "trips/TripRules.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -41,13 +40,12 @@ bool isSeparator(QChar c) {
 
 } // namespace
 
-TripDateBox::TripDateBox(QWidget* parent)
-    : QLineEdit(parent), minimum_(QDate(100, 1, 1)), maximum_(QDate(9999, 12, 31)) {
+DateBox::DateBox(QWidget* parent) : QLineEdit(parent), minimum_(QDate(100, 1, 1)), maximum_(QDate(9999, 12, 31)) {
     setPlaceholderText(QStringLiteral("m/d/yyyy"));
     QAction* dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
     dropDown->setObjectName(QStringLiteral("datBoxCalendar"));
     dropDown->setToolTip(QStringLiteral(" Click the down-arrow for drop-down calendar "));
-    connect(dropDown, &QAction::triggered, this, &TripDateBox::showCalendar);
+    connect(dropDown, &QAction::triggered, this, &DateBox::showCalendar);
 
     popup_ = new CalendarPopup(this);
     calendar_ = new QCalendarWidget(popup_);
@@ -56,38 +54,38 @@ TripDateBox::TripDateBox(QWidget* parent)
     auto* layout = new QVBoxLayout(popup_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(calendar_);
-    connect(calendar_, &QCalendarWidget::clicked, this, &TripDateBox::picked);
-    connect(calendar_, &QCalendarWidget::activated, this, &TripDateBox::picked);
-    connect(this, &QLineEdit::editingFinished, this, &TripDateBox::normalise);
+    connect(calendar_, &QCalendarWidget::clicked, this, &DateBox::picked);
+    connect(calendar_, &QCalendarWidget::activated, this, &DateBox::picked);
+    connect(this, &QLineEdit::editingFinished, this, &DateBox::normalise);
 }
 
-QDate TripDateBox::date() const {
+QDate DateBox::date() const {
     return ParseTripDate(text());
 }
 
-void TripDateBox::setDate(const QDate& date) {
+void DateBox::setDate(const QDate& date) {
     stored_ = QDate();
     if (date.isValid())
         setText(DateToText(std::clamp(date, minimum_, maximum_)));
 }
 
-void TripDateBox::setStoredDate(const QDate& date, const QString& storedText) {
+void DateBox::setStoredDate(const QDate& date, const QString& storedText) {
     stored_ = date;
     setText(date.isValid() ? DateToText(date) : storedText);
     setCursorPosition(0);
 }
 
-void TripDateBox::setDateRange(const QDate& minimum, const QDate& maximum) {
+void DateBox::setDateRange(const QDate& minimum, const QDate& maximum) {
     minimum_ = minimum;
     maximum_ = maximum;
     calendar_->setDateRange(minimum, maximum);
 }
 
-bool TripDateBox::isCalendarShown() const {
+bool DateBox::isCalendarShown() const {
     return popup_->isVisible();
 }
 
-void TripDateBox::showCalendar() {
+void DateBox::showCalendar() {
     const QDate current = date();
     calendar_->setSelectedDate(std::clamp(current.isValid() ? current : QDate::currentDate(), minimum_, maximum_));
     popup_->adjustSize();
@@ -104,20 +102,20 @@ void TripDateBox::showCalendar() {
     calendar_->setFocus(Qt::PopupFocusReason);
 }
 
-void TripDateBox::picked(const QDate& date) {
+void DateBox::picked(const QDate& date) {
     popup_->hide();
     setDate(date);
     setFocus(Qt::OtherFocusReason);
     selectAll();
 }
 
-void TripDateBox::normalise() {
+void DateBox::normalise() {
     const QDate read = date();
     if (read.isValid() && text() != DateToText(read))
         setText(DateToText(read));
 }
 
-void TripDateBox::step(int delta) {
+void DateBox::step(int delta) {
     const QString current = text();
     QDate read = ParseTripDate(current);
     // Which part the cursor is in: counted by the separators before it, in the order the text uses.
@@ -148,7 +146,7 @@ void TripDateBox::step(int delta) {
     setSelection(start, static_cast<int>(parts[index].size()));
 }
 
-void TripDateBox::focusInEvent(QFocusEvent* event) {
+void DateBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     const Qt::FocusReason reason = event->reason();
     selectOnClick_ = reason == Qt::MouseFocusReason;
@@ -158,14 +156,14 @@ void TripDateBox::focusInEvent(QFocusEvent* event) {
         selectAll();
 }
 
-void TripDateBox::mousePressEvent(QMouseEvent* event) {
+void DateBox::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
     // Selected at the press already, in case the release goes elsewhere (a window being activated).
     if (event->button() == Qt::LeftButton && (selectOnClick_ || !isModified()))
         selectAll();
 }
 
-void TripDateBox::mouseReleaseEvent(QMouseEvent* event) {
+void DateBox::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
     // A click into a date not yet edited selects all of it, as a Tab does; a drag or double click keeps
     // its own selection, and once the date is edited a click places the caret.
@@ -174,7 +172,7 @@ void TripDateBox::mouseReleaseEvent(QMouseEvent* event) {
     selectOnClick_ = false;
 }
 
-void TripDateBox::keyPressEvent(QKeyEvent* event) {
+void DateBox::keyPressEvent(QKeyEvent* event) {
     const bool alt = event->modifiers() & Qt::AltModifier;
     if (event->key() == Qt::Key_F4 || (alt && event->key() == Qt::Key_Down)) {
         showCalendar();
