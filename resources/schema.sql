@@ -38,8 +38,8 @@ CREATE TABLE tblOwner (
 
 -- Trip history: the row as it was before each delete and update, written by the triggers inside the
 -- statement's own transaction, so a rolled-back delete leaves no entry. ChangeDate is the library's
--- general date form in local time (10/18/2007 10:20:36 PM). The program adds the same table and
--- triggers to an older database at start-up, so these texts are kept equal to the library's.
+-- general date form in local time (10/18/2007 10:20:36 PM). The library takes these statements from
+-- this file when it is built, and adds them to an older database at start-up.
 CREATE TABLE IF NOT EXISTS tblTripHistory (
     HistoryID INTEGER PRIMARY KEY AUTOINCREMENT,
     ChangeDate TEXT,
