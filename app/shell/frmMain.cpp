@@ -16,8 +16,8 @@
 #include "shell/modMain.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
-#include "trips/frmTripHistory.h"
 #include "trips/frmImportTrips.h"
+#include "trips/frmTripHistory.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -288,6 +288,10 @@ void frmMain::mnuUtilsTripHistory_Click() {
         connect(tripHistory_, &frmTripHistory::tripsChanged, this, [this] {
             if (editTrip_)
                 editTrip_->RefreshTripList();
+        });
+        connect(tripHistory_, &frmTripHistory::tripRestored, this, [this](const QString& tripId) {
+            if (editTrip_)
+                editTrip_->ReloadTrip(tripId);
         });
     }
     ShowChild(tripHistory_);

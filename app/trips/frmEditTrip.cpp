@@ -104,6 +104,18 @@ void frmEditTrip::RefreshTripList() {
     FillTripList();
 }
 
+void frmEditTrip::ReloadTrip(const QString& tripId) {
+    if (tripId.isEmpty() || lblID->text() != tripId)
+        return;
+    const TripTable& table = list_->model()->table();
+    for (int row = 0; row < table.rowCount(); ++row) {
+        if (table.text(row, TripTable::TripId) == tripId && list_->setCurrentTableRow(row)) {
+            lvTrip_Click();
+            return;
+        }
+    }
+}
+
 void frmEditTrip::lvTrip_Click() {
     const int row = list_->currentTableRow();
     if (row < 0)

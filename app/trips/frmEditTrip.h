@@ -35,6 +35,9 @@ public:
     void cmdExport_Click();
     // A new list of every stored trip (after an import, say); the filter and the loaded trip stay.
     void RefreshTripList();
+    // Shows a trip's stored values again when it is the one loaded (another window restored it), so that
+    // Save never writes the values it had before over them.
+    void ReloadTrip(const QString& tripId);
 
 private:
     void emptyList();

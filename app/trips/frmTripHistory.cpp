@@ -228,8 +228,10 @@ void frmTripHistory::cmdRestore_Click() {
         return;
     }
     FillHistoryList();
-    if (result != WENDLO_RESTORE_NO_ENTRY)
+    if (result != WENDLO_RESTORE_NO_ENTRY) {
         emit tripsChanged();
+        emit tripRestored(now.isEmpty() ? tripId : now);
+    }
 }
 
 void frmTripHistory::cmdEmpty_Click() {

@@ -42,6 +42,8 @@ public:
 signals:
     // A restore changed the stored trips: open trip lists should read them again.
     void tripsChanged();
+    // After tripsChanged: the stored trip that now has a restored entry's values.
+    void tripRestored(const QString& tripId);
 
 private:
     void txtFind_Change();

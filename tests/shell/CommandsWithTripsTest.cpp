@@ -196,6 +196,29 @@ TEST_F(CommandsWithTripsTest, TheHistoryWindowOpensOnceAndItsRestoreRefreshesThe
     EXPECT_EQ(history->lvHistory->currentIndex().row(), 1); // the entry restored before stays chosen
 }
 
+// A restore over the trip loaded in the editing window shows there at once, so that its Save cannot write
+// the values the restore replaced back over them.
+TEST_F(CommandsWithTripsTest, ARestoreOverTheLoadedTripShowsInTheEditingWindow) {
+    const QString original = folder.scalar("SELECT Destination FROM tblMain").toString();
+    folder.exec("UPDATE tblMain SET Destination = 'Elsewhere';");
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    w.mnuUtilsEditTripRecords_Click();
+    auto* edit = w.findChild<frmEditTrip*>();
+    ASSERT_NE(edit, nullptr);
+    edit->lvTrip->setCurrentIndex(edit->lvTrip->model()->index(0, 0));
+    edit->lvTrip_Click();
+    ASSERT_EQ(edit->txtBox[12]->text(), "Elsewhere");
+    w.mnuUtilsTripHistory_Click();
+    auto* history = w.findChild<frmTripHistory*>();
+    ASSERT_NE(history, nullptr);
+    history->lvHistory->setCurrentIndex(history->filter()->index(0, 0)); // newest: the trip before the change
+    QTest::mouseClick(history->cmdRestore, Qt::LeftButton);
+    ASSERT_TRUE(script.last().text.contains("was restored to its earlier values")) << script.last().text.toStdString();
+    EXPECT_EQ(edit->txtBox[12]->text(), original);
+}
+
 // Print These runs the trip list report over the rows the editing list shows, in their order, with the
 // same cell texts as the Trip List command, which still prints every trip.
 TEST_F(CommandsWithTripsTest, PrintTheseReportsTheShownRowsOnly) {
