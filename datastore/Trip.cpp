@@ -135,6 +135,15 @@ private:
     RecordsetPtr step(Connection& con, const std::string& sql, bool rows);
     // Rolls back, closes and logs under nameLine.
     void writeFailed(Connection& con, const DbError& error, const char* nameLine);
+    // Runs a multi-statement write whose every failure is thrown (step, begin, commit): a failure rolls
+    // back, closes, is logged under nameLine and gives failed.
+    template <typename T, typename Body> T guarded(const char* nameLine, T failed, Body body);
+    // Opens and begins a write transaction, or throws the failure.
+    static void begin(Connection& con);
+    // Commits and closes, or throws the failure.
+    static void commit(Connection& con);
+    // The new-trip identifier inside an open transaction: "T-" and one more than the highest ID.
+    std::string nextTripId(Connection& con, const std::string& which);
     template <typename Build> bool write(Build build, const char* nameLine, const char* function);
     void failureMessage(const DbError& error);
     std::string tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
@@ -423,48 +432,26 @@ std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
         return -1;
     if (trips.empty())
         return 0;
-    Connection& con = *conDataBase;
-    static const std::string highest = "SELECT MAX(ID) AS [NewTripID] FROM tblMain";
     DbError error;
-    try {
-        if (!con.Open(error))
-            return -1;
-        bool ran = con.Begin(true, error);
+    if (!conDataBase->Open(error))
+        return -1;
+    return guarded<std::int32_t>("AddTrips - DLL Function", -1, [&](Connection& con) {
+        DbError began;
+        if (!con.Begin(true, began))
+            throw BuildFailure{began.number, began.description};
         std::int32_t stored = 0;
-        for (std::size_t i = 0; ran && i < trips.size(); ++i) {
+        for (std::size_t i = 0; i < trips.size(); ++i) {
             WendloTrip& t = trips[i];
-            RecordsetPtr rows;
-            trace(highest);
-            ran = con.Execute(highest, &rows, error);
-            if (!ran)
-                break;
-            rows->MoveFirst();
-            const std::int64_t next = rows->Fields("NewTripID").toInt64() + 1;
-            if (next > INT32_MAX)
-                throw BuildFailure{errTripIdRange, "No trip identifier is left for trip " + std::to_string(i + 1)};
+            const std::string id = nextTripId(con, " for trip " + std::to_string(i + 1));
             if (t.strText.empty())
                 t.strText.resize(1);
-            t.strText[0] = "T-" + FormatWhole(next);
-            const std::string sql =
-                tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false);
-            trace(sql);
-            ran = con.Execute(sql, nullptr, error);
-            if (ran)
-                ++stored;
+            t.strText[0] = id;
+            step(con, tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false), false);
+            ++stored;
         }
-        if (ran && con.Commit(error)) {
-            con.Close();
-            return stored;
-        }
-    } catch (const BuildFailure& failure) {
-        error = DbError{failure.number, failure.description};
-    } catch (const std::bad_alloc&) {
-        error = DbError{errOutOfMemory, "Out of memory"};
-    }
-    con.Rollback();
-    con.Close();
-    WriteLogEntry(appFolder().path, LogEntry{"AddTrips - DLL Function", error.number, error.description, false});
-    return -1;
+        commit(con);
+        return stored;
+    });
 }
 
 RecordsetPtr Trip::step(Connection& con, const std::string& sql, bool rows) {
@@ -480,6 +467,44 @@ void Trip::writeFailed(Connection& con, const DbError& error, const char* nameLi
     con.Rollback();
     con.Close();
     WriteLogEntry(appFolder().path, LogEntry{nameLine, error.number, error.description, false});
+}
+
+template <typename T, typename Body> T Trip::guarded(const char* nameLine, T failed, Body body) {
+    if (!conDataBase)
+        return failed;
+    Connection& con = *conDataBase;
+    DbError error;
+    try {
+        return body(con);
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    writeFailed(con, error, nameLine);
+    return failed;
+}
+
+void Trip::begin(Connection& con) {
+    DbError error;
+    if (!con.Open(error) || !con.Begin(true, error))
+        throw BuildFailure{error.number, error.description};
+}
+
+void Trip::commit(Connection& con) {
+    DbError error;
+    if (!con.Commit(error))
+        throw BuildFailure{error.number, error.description};
+    con.Close();
+}
+
+std::string Trip::nextTripId(Connection& con, const std::string& which) {
+    const RecordsetPtr highest = step(con, "SELECT MAX(ID) AS [NewTripID] FROM tblMain", true);
+    highest->MoveFirst();
+    const std::int64_t next = highest->Fields("NewTripID").toInt64() + 1;
+    if (next > INT32_MAX)
+        throw BuildFailure{errTripIdRange, "No trip identifier is left" + which};
+    return "T-" + FormatWhole(next);
 }
 
 namespace {
@@ -509,16 +534,10 @@ long dayKey(const std::string& text) {
 // Only what is missing is added, so a database that has the history already is not written at all,
 // and one that cannot be written is noticed once, here, rather than at every delete.
 bool Trip::PrepareHistory() {
-    if (!conDataBase)
-        return false;
-    Connection& con = *conDataBase;
-    DbError error;
-    try {
-        if (!con.Open(error)) {
-            WriteLogEntry(appFolder().path,
-                          LogEntry{"PrepareHistory - DLL Function", error.number, error.description, false});
-            return false;
-        }
+    return guarded("PrepareHistory - DLL Function", false, [&](Connection& con) {
+        DbError error;
+        if (!con.Open(error))
+            throw BuildFailure{error.number, error.description};
         const RecordsetPtr present = step(con,
                                           "SELECT COUNT(*) AS [Present] FROM sqlite_master WHERE name IN "
                                           "('tblTripHistory','trgTripDeleted','trgTripUpdated');",
@@ -532,34 +551,21 @@ bool Trip::PrepareHistory() {
             throw BuildFailure{error.number, error.description};
         for (const char* sql : kHistoryObjects)
             step(con, std::string(sql) + ";", false);
-        if (con.Commit(error)) {
-            con.Close();
-            return true;
-        }
-    } catch (const BuildFailure& failure) {
-        error = DbError{failure.number, failure.description};
-    } catch (const std::bad_alloc&) {
-        error = DbError{errOutOfMemory, "Out of memory"};
-    }
-    writeFailed(con, error, "PrepareHistory - DLL Function");
-    return false;
+        commit(con);
+        return true;
+    });
 }
 
 // The values come from the history row itself (INSERT ... SELECT), so they go back exactly as they were.
 std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) {
-    if (!conDataBase)
-        return WENDLO_RESTORE_FAILED;
-    Connection& con = *conDataBase;
     const std::string entry = "FROM tblTripHistory WHERE HistoryID = " + FormatWhole(lngHistoryID);
-    DbError error;
-    try {
-        if (!con.Open(error) || !con.Begin(true, error))
-            throw BuildFailure{error.number, error.description};
+    return guarded<std::int32_t>("RestoreTrip - DLL Function", WENDLO_RESTORE_FAILED, [&](Connection& con) {
+        begin(con);
         const RecordsetPtr found = step(con, "SELECT ChangeType, TripID " + entry + ";", true);
         if (found->RecordCount() == 0) {
             con.Rollback();
             con.Close();
-            return WENDLO_RESTORE_NO_ENTRY;
+            return std::int32_t(WENDLO_RESTORE_NO_ENTRY);
         }
         found->MoveFirst();
         const std::string kind = found->Fields("ChangeType").toString();
@@ -578,17 +584,11 @@ std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, s
         } else if (taken && !blnNewTripID) {
             con.Rollback();
             con.Close();
-            return WENDLO_RESTORE_ID_TAKEN;
+            return std::int32_t(WENDLO_RESTORE_ID_TAKEN);
         } else {
             std::string tripId = "TripID";
             if (taken) {
-                // The identifier rule of a new trip: "T-" and one more than the highest ID.
-                const RecordsetPtr highest = step(con, "SELECT MAX(ID) AS [NewTripID] FROM tblMain", true);
-                highest->MoveFirst();
-                const std::int64_t next = highest->Fields("NewTripID").toInt64() + 1;
-                if (next > INT32_MAX)
-                    throw BuildFailure{errTripIdRange, "No trip identifier is left"};
-                strTripID = "T-" + FormatWhole(next);
+                strTripID = nextTripId(con, "");
                 tripId = "'" + strTripID + "'";
             }
             step(con,
@@ -596,31 +596,18 @@ std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, s
                      kTripColumns + " " + entry + ";",
                  false);
         }
-        if (con.Commit(error)) {
-            con.Close();
-            return result;
-        }
-    } catch (const BuildFailure& failure) {
-        error = DbError{failure.number, failure.description};
-    } catch (const std::bad_alloc&) {
-        error = DbError{errOutOfMemory, "Out of memory"};
-    }
-    writeFailed(con, error, "RestoreTrip - DLL Function");
-    return WENDLO_RESTORE_FAILED;
+        commit(con);
+        return result;
+    });
 }
 
 // The entry dates are the general date text, which does not sort as text: the days are compared here.
 std::int32_t Trip::EmptyHistory(WendloDate& datBefore) {
-    if (!conDataBase)
-        return -1;
-    Connection& con = *conDataBase;
     const long before = long(datBefore.year) * 10000 + datBefore.month * 100 + datBefore.day;
-    DbError error;
-    try {
+    return guarded<std::int32_t>("EmptyHistory - DLL Function", -1, [&](Connection& con) {
         if (!IsValidDate(datBefore))
             throw BuildFailure{errInvalidDate, "The date is not a valid calendar date: " + FormatDate(datBefore)};
-        if (!con.Open(error) || !con.Begin(true, error))
-            throw BuildFailure{error.number, error.description};
+        begin(con);
         const RecordsetPtr rows = step(con, "SELECT HistoryID, ChangeDate FROM tblTripHistory;", true);
         std::vector<std::int64_t> old;
         for (rows->MoveFirst(); !rows->eof(); rows->MoveNext()) {
@@ -635,17 +622,9 @@ std::int32_t Trip::EmptyHistory(WendloDate& datBefore) {
                 sql += (i == from ? "" : ",") + FormatWhole(old[i]);
             step(con, sql + ");", false);
         }
-        if (con.Commit(error)) {
-            con.Close();
-            return static_cast<std::int32_t>(old.size());
-        }
-    } catch (const BuildFailure& failure) {
-        error = DbError{failure.number, failure.description};
-    } catch (const std::bad_alloc&) {
-        error = DbError{errOutOfMemory, "Out of memory"};
-    }
-    writeFailed(con, error, "EmptyHistory - DLL Function");
-    return -1;
+        commit(con);
+        return static_cast<std::int32_t>(old.size());
+    });
 }
 
 // Quotes doubled and NULs removed in the argument itself; the result is also trimmed of blanks.
