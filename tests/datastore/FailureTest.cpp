@@ -1,11 +1,10 @@
 // Failures end in false or no record set, with the log entry and message where they belong; never in a
 // crash, a hang or a changed file.
 #include "WendloFixture.h"
+#include "support/FileSizeLimit.h"
 
 #include <chrono>
-#include <csignal>
 #include <regex>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -43,28 +42,6 @@ void rejectWrites(const std::string& database, const std::string& table, const s
                         " BEGIN SELECT RAISE(ABORT, 'rejected by test'); END;"))
         << db.lastError;
 }
-
-// Lets files grow only to a given size while it lives, as a full disk does: a write past it stops short.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*handler_)(int) = nullptr;
-};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // The program's error-log entry and the start-up failure handler.
 #include "ShellFixture.h"
+#include "support/FileSizeLimit.h"
 
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
@@ -7,8 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 const QByteArray kRule = "%---------------------------------------------------%\r\n";
@@ -19,27 +18,6 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Lets files grow only to a given size while it lives, as a full disk does: a write past it stops short.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = static_cast<rlim_t>(bytes);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*handler_)(int) = nullptr;
-};
 } // namespace
 
 TEST(ProgramLogEntry, NewFileStartsWithTheProgramBannerAndSignPositionNumber) {
