@@ -1,4 +1,5 @@
 #include "platform/TripListView.h"
+#include "platform/FindBox.h"
 
 #include "platform/Format.h"
 
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -21,8 +21,7 @@ QDate boundOf(const QLineEdit* box) {
     const QString text = box->text().trimmed();
     if (text.isEmpty())
         return QDate();
-    const QDate date = TextToDate(text);
-    return date.isValid() ? date : QDate::fromString(text, Qt::ISODate);
+    return TextToDate(text);
 }
 
 QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
@@ -40,10 +39,7 @@ TripListView::TripListView(TripTableModel::Columns columns, QWidget* parent) : Q
     proxy_ = new TripFilterModel(this);
     proxy_->setSourceModel(model_);
 
-    txtFind_ = new QLineEdit(this);
-    txtFind_->setObjectName(QStringLiteral("txtFind"));
-    txtFind_->setClearButtonEnabled(true);
-    txtFind_->setPlaceholderText(QStringLiteral("Trip ID, destination or notes"));
+    txtFind_ = NewFindBox(this, parent ? parent : this);
     txtFind_->installEventFilter(this);
     txtFrom_ = new QLineEdit(this);
     txtFrom_->setObjectName(QStringLiteral("txtFrom"));
@@ -89,14 +85,6 @@ TripListView::TripListView(TripTableModel::Columns columns, QWidget* parent) : Q
     box->setContentsMargins(0, 0, 0, 0);
     box->addLayout(bar);
     box->addWidget(view_, 1);
-
-    // Ctrl+F anywhere in the window reaches the find box.
-    auto* find = new QShortcut(QKeySequence::Find, parent ? parent : this);
-    find->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(find, &QShortcut::activated, this, [this] {
-        txtFind_->setFocus(Qt::ShortcutFocusReason);
-        txtFind_->selectAll();
-    });
 
     connect(txtFind_, &QLineEdit::textChanged, proxy_, &TripFilterModel::setFilterText);
     connect(txtFrom_, &QLineEdit::textChanged, this, &TripListView::dateRangeEdited);
@@ -155,10 +143,6 @@ bool TripListView::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == txtFind_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && !txtFind_->text().isEmpty()) {
-            txtFind_->clear();
-            return true;
-        }
         if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
             // Down from the find box goes on into the rows found.
             view_->setFocus(Qt::TabFocusReason);

@@ -1,6 +1,7 @@
 #include "trips/frmTripHistory.h"
 
 #include "platform/DateBox.h"
+#include "platform/FindBox.h"
 #include "platform/Format.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
@@ -12,34 +13,14 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 const int kColumnWidths[TripHistoryModel::ColumnCount] = {150, 100, 60, 80, 160, 80};
-
-// Escape in the search box empties it, as in the trip lists.
-class EscapeClears : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            auto* box = qobject_cast<QLineEdit*>(watched);
-            if (box && !box->text().isEmpty()) {
-                box->clear();
-                return true;
-            }
-        }
-        return false;
-    }
-};
 
 QString errorLogText() {
     return QStringLiteral("\r\n\r\nThe details are in the error log: ") +
@@ -57,11 +38,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
 
     auto* lblFind = new QLabel(QStringLiteral("&Find:"), this);
     lblFind->setObjectName(QStringLiteral("lblFind"));
-    txtFind = new QLineEdit(this);
-    txtFind->setObjectName(QStringLiteral("txtFind"));
-    txtFind->setClearButtonEnabled(true);
-    txtFind->setPlaceholderText(QStringLiteral("Trip ID, destination or notes"));
-    txtFind->installEventFilter(new EscapeClears(txtFind));
+    txtFind = NewFindBox(this, this);
     lblFind->setBuddy(txtFind);
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
@@ -121,12 +98,6 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     setTabOrder(datEmpty, cmdEmpty);
     setTabOrder(cmdEmpty, cmdExit);
 
-    auto* find = new QShortcut(QKeySequence::Find, this);
-    find->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(find, &QShortcut::activated, this, [this] {
-        txtFind->setFocus(Qt::ShortcutFocusReason);
-        txtFind->selectAll();
-    });
     connect(txtFind, &QLineEdit::textChanged, this, &frmTripHistory::txtFind_Change);
     connect(cmdRestore, &QPushButton::clicked, this, &frmTripHistory::cmdRestore_Click);
     connect(cmdEmpty, &QPushButton::clicked, this, &frmTripHistory::cmdEmpty_Click);
