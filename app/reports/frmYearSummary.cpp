@@ -34,7 +34,7 @@ frmYearSummary::frmYearSummary(QWidget* parent) : QWidget(parent) {
     };
     dtpFrom_ = dateBox("dtpFrom");
     dtpTo_ = dateBox("dtpTo");
-    auto* lblFrom = new QLabel(tr("&From"), this);
+    auto* lblFrom = new QLabel(tr("Fro&m"), this);
     lblFrom->setBuddy(dtpFrom_);
     auto* lblTo = new QLabel(tr("&To"), this);
     lblTo->setBuddy(dtpTo_);

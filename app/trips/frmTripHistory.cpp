@@ -36,7 +36,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     if (!icon.isNull())
         setWindowIcon(icon);
 
-    auto* lblFind = new QLabel(QStringLiteral("&Find:"), this);
+    auto* lblFind = new QLabel(QStringLiteral("Fi&nd:"), this);
     lblFind->setObjectName(QStringLiteral("lblFind"));
     txtFind = NewFindBox(this, this);
     lblFind->setBuddy(txtFind);
@@ -67,7 +67,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     }
     lvHistory->setMinimumWidth(std::min(listWidth + 30, 700));
 
-    cmdRestore = new QPushButton(QStringLiteral("&Restore"), this);
+    cmdRestore = new QPushButton(QStringLiteral("Res&tore"), this);
     cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
     auto* lblEmpty = new QLabel(QStringLiteral("Entries &older than:"), this);
     lblEmpty->setObjectName(QStringLiteral("lblEmpty"));

@@ -17,13 +17,18 @@
 #include "trips/frmImportTrips.h"
 #include "trips/frmTripHistory.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -289,4 +294,36 @@ TEST_F(CommandsWithTripsTest, ImportRefreshesTheOpenEditingList) {
     import->cmdImport_Click();
     EXPECT_EQ(script.last().text, "2 trips imported. ");
     EXPECT_EQ(edit->lvTrip->model()->rowCount(), 3);
+}
+
+// A child window's access keys never clash with the menu bar's: Alt+R must press Restore, not open Reports.
+TEST_F(CommandsWithTripsTest, ChildWindowAccessKeysLeaveTheMenuBarsAlone) {
+    frmMain w;
+    w.show();
+    MsgBoxScript script;
+    script.allowUnscripted();
+    const auto keyOf = [](const QString& text) {
+        const int at = text.indexOf(QRegularExpression("&[^&]"));
+        return at < 0 ? QChar() : text.at(at + 1).toLower();
+    };
+    QSet<QChar> menuKeys;
+    for (const QAction* menu : w.menuBar()->actions())
+        menuKeys.insert(keyOf(menu->text()));
+    w.mnuUtilsEditTripRecords_Click();
+    w.mnuUtilsTripHistory_Click();
+    w.mnuUtilsImportTrips_Click();
+    w.mnuReportsYearSummary_Click();
+    ASSERT_GE(w.mdiArea()->subWindowList().size(), 4);
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        for (const QWidget* child : sub->widget()->findChildren<QWidget*>()) {
+            QString text;
+            if (const auto* label = qobject_cast<const QLabel*>(child))
+                text = label->text();
+            else if (const auto* button = qobject_cast<const QAbstractButton*>(child))
+                text = button->text();
+            const QChar key = keyOf(text);
+            EXPECT_FALSE(!key.isNull() && menuKeys.contains(key))
+                << sub->widget()->objectName().toStdString() << ": " << text.toStdString();
+        }
+    }
 }
