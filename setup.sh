@@ -3,8 +3,11 @@
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           fonts-liberation fonts-comic-neue fonts-dejavu-core fontconfig poppler-utils)
-# Needed by the tests and benchmarks alone (the last two check the desktop entry and AppStream file).
-TEST_PACKAGES=(libgtest-dev libgmock-dev sqlite3 poppler-utils desktop-file-utils appstream)
+# Needed by the tests and benchmarks alone: desktop-file-utils and appstream check the desktop entry and the
+# AppStream file; xvfb runs the focus, key and look tests on an X display, and the GTK theme packages give
+# them the desktop's dark theme.
+TEST_PACKAGES=(libgtest-dev libgmock-dev sqlite3 poppler-utils desktop-file-utils appstream xvfb xauth
+               qt6-gtk-platformtheme gnome-themes-extra)
 if [ "${PROGRAM_ONLY:-0}" = 1 ]; then
   kept=()
   for p in "${PACKAGES[@]}"; do [[ " ${TEST_PACKAGES[*]} " == *" $p "* ]] || kept+=("$p"); done

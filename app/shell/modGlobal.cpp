@@ -220,8 +220,11 @@ void ShowChild(QWidget* frm) {
     QMdiArea* area = findMdiArea();
     if (area) {
         QMdiSubWindow* sub = subWindowOf(area, frm);
+        QPointer<QWidget> firstFocus;
         if (!sub) {
             const bool fixedSize = frm->minimumSize() == frm->maximumSize();
+            // Reparenting clears the focus the window chose for its first field (its list); give it back below.
+            firstFocus = frm->focusWidget();
             sub = new ChildFrame;
             sub->setWidget(frm);
             area->addSubWindow(sub);
@@ -243,6 +246,8 @@ void ShowChild(QWidget* frm) {
         sub->show();
         frm->show();
         area->setActiveSubWindow(sub);
+        if (firstFocus)
+            firstFocus->setFocus(Qt::OtherFocusReason);
         return;
     }
     frm->show();
