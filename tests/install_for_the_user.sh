@@ -107,9 +107,13 @@ printf 'a picture' >"$DOCS/images/vacation.jpg"
 printf 'my notes' >"$DOCS/help/howto.txt"
 printf 'a file' >"$HOME2/a file"
 ln -s /bin/true "$HOME2/.local/bin/odomark"
+# The test's set-up has installed the packages: run.sh's set-up must not try to.
+mkdir -p "$WORK/no-packages"
+for tool in sudo apt-get; do printf '#!/bin/sh\necho "no packages in a test" >&2; exit 1\n' >"$WORK/no-packages/$tool"; done
+chmod +x "$WORK/no-packages/"*
 user_run() { # ODOMARK_HOME (empty: unset), then run.sh's arguments
   (unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_DATA_HOME ODOMARK_HOME
-   export HOME="$HOME2"
+   export HOME="$HOME2" PATH="$WORK/no-packages:$PATH"
    [ -z "$1" ] || export ODOMARK_HOME="$1"
    shift
    exec "$CHECKOUT/run.sh" "$@") >"$WORK/run.log" 2>&1
@@ -125,7 +129,8 @@ APP2="$HOME2/.local/share/odomark"
 ! user_run "" || fail "run.sh without a display"
 grep -qF "can be started later as: $APP2/odomark" "$WORK/run.log" && [ -f "$APP2/libwendlo.so" ] &&
   [ -f "$APP2/miles/miles.mil" ] || { cat "$WORK/run.log"; fail "run.sh did not install into $APP2"; }
-[ "$(readlink "$HOME2/.local/bin/odomark")" = /bin/true ] && grep -q "/bin/true, which is not Odomark" "$WORK/run.log" ||
+[ "$(readlink "$HOME2/.local/bin/odomark")" = /bin/true ] &&
+  grep -qF "Kept: $HOME2/.local/bin/odomark, a link to /bin/true, which is not Odomark" "$WORK/run.log" ||
   fail "run.sh replaced another program's launcher, or said nothing: $(cat "$WORK/run.log")"
 user_run "" --uninstall --purge && [ ! -e "$APP2" ] || fail "run.sh --uninstall --purge left $APP2"
 rm -rf "$CHECKOUT"
