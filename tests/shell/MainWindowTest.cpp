@@ -1,6 +1,7 @@
 // The main window: caption, menu, the trip record check, single child windows, arrangements, about box.
 #include "ShellFixture.h"
 
+#include "platform/Help.h"
 #include "platform/MousePointer.h"
 #include "profile/frmEditOwner.h"
 #include "shell/frmAbout.h"
@@ -314,6 +315,33 @@ TEST_P(TileRectsTest, NeverGoBelowTheLeastSize) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, TileRectsTest,
                          ::testing::Combine(::testing::Values(1, 2, 3, 4, 5, 7, 10), ::testing::Bool()));
+
+// Walks the live menu bar: each command has a heading of its own, with words under it, in its menu's topic.
+TEST_F(MainWindowTest, HelpDescribesEveryMenuCommandInItsMenusTopic) {
+    HelpFile help;
+    ASSERT_TRUE(ReadHelpFile(folder.path() + "/help/wendlo.hlp", help));
+    frmMain w;
+    int commands = 0;
+    for (QAction* menu : w.menuBar()->actions()) {
+        ASSERT_NE(menu->menu(), nullptr);
+        const QString title = QString(menu->text()).remove('&') + " menu";
+        const auto topic = std::find_if(help.topics.begin(), help.topics.end(),
+                                        [&](const HelpTopic& t) { return t.title == title; });
+        ASSERT_NE(topic, help.topics.end()) << title.toStdString();
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            ++commands;
+            const QString command = QString(item->text()).remove('&').remove("...").trimmed();
+            const QString heading = "<h3>" + command.toHtmlEscaped() + "</h3>\n";
+            const qsizetype at = topic->html.indexOf(heading);
+            ASSERT_GE(at, 0) << title.toStdString() << " has no heading " << command.toStdString();
+            const QStringView below = QStringView(topic->html).mid(at + heading.size());
+            EXPECT_TRUE(below.startsWith(u"<p>") || below.startsWith(u"<ul>")) << command.toStdString();
+        }
+    }
+    EXPECT_GT(commands, 0);
+}
 
 TEST_F(MainWindowTest, AboutBoxShowsTitleVersionAndTextAndClosesWithEnterOrEscape) {
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
