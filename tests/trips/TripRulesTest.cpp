@@ -288,4 +288,34 @@ TEST(TripListTextsTest, ListFormatsAndLoadedFieldTexts) {
     EXPECT_EQ(v.sngMoney[7], 1234.567f);
 }
 
+// Leaving a trip window asks only when its fields differ from what was loaded into them.
+TEST(TripInputChangedTest, AsksOnlyForInputThatWouldBeLost) {
+    const TripInput empty{"5/31/2010", {}, ""};
+    TripInput loaded = empty;
+    loaded.fields[fldDestination] = "Peoria";
+    loaded.notes = "lunch";
+    const auto with = [](TripInput input, int field, const char* text) {
+        (field < 0 ? input.notes : field == kTripFieldCount ? input.date : input.fields[std::size_t(field)]) = text;
+        return input;
+    };
+    const TripInput unreadable = with(empty, kTripFieldCount, "31.5.x");
+    const struct {
+        TripInput before, now;
+        bool changed;
+    } cases[] = {
+        {empty, empty, false},
+        {empty, with(empty, fldDestination, "Ames"), true},
+        {empty, with(empty, fldMeals, "  "), false}, // blanks are trimmed by Save
+        {empty, with(empty, -1, "note"), true},
+        {empty, with(empty, kTripFieldCount, "6/1/2010"), true},  // another day
+        {empty, with(empty, kTripFieldCount, "05/31/10"), false}, // the same day written otherwise
+        {unreadable, unreadable, false},
+        {loaded, with(loaded, fldDestination, " Peoria "), false},
+        {loaded, with(loaded, fldDestination, ""), true},
+        {loaded, with(loaded, -1, ""), true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(TripInputChanged(cases[i].before, cases[i].now), cases[i].changed) << "case " << i;
+}
+
 } // namespace
