@@ -152,8 +152,8 @@ void frmMain::buildMenu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.caption));
             action->setObjectName(QString::fromLatin1(item.name));
-            // In the main window and its child windows the menu's F1 takes the key before the program-wide F1
-            // sees it, so help opens once.
+            // The menu's F1 serves the main window and its child windows; there it takes the key before the
+            // program-wide F1 of the other windows sees it, so help opens once.
             action->setShortcut(item.shortcut);
             const auto handler = item.handler;
             connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -221,7 +221,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool frmMain::QueryUnloadChildren() {
-    for (TripForm* form : {static_cast<TripForm*>(addTrip_.data()), static_cast<TripForm*>(editTrip_.data())}) {
+    const QList<TripForm*> tripForms{addTrip_.data(), editTrip_.data()};
+    for (TripForm* form : tripForms) {
         if (form && !form->Form_QueryUnload())
             return false;
     }

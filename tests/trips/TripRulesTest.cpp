@@ -290,32 +290,29 @@ TEST(TripListTextsTest, ListFormatsAndLoadedFieldTexts) {
 
 // Leaving a trip window asks only when its fields differ from what was loaded into them.
 TEST(TripInputChangedTest, AsksOnlyForInputThatWouldBeLost) {
-    const TripInput empty{"5/31/2010", {}, ""};
-    TripInput loaded = empty;
-    loaded.fields[fldDestination] = "Peoria";
-    loaded.notes = "lunch";
-    const auto with = [](TripInput input, int field, const char* text) {
-        (field < 0 ? input.notes : field == kTripFieldCount ? input.date : input.fields[std::size_t(field)]) = text;
-        return input;
+    const auto input = [](const char* date, const char* destination = "", const char* notes = "") {
+        TripInput t{date, {}, notes};
+        t.fields[fldDestination] = destination;
+        return t;
     };
-    const TripInput unreadable = with(empty, kTripFieldCount, "31.5.x");
+    const char* day = "5/31/2010";
     const struct {
-        TripInput before, now;
+        TripInput loaded, shown;
         bool changed;
     } cases[] = {
-        {empty, empty, false},
-        {empty, with(empty, fldDestination, "Ames"), true},
-        {empty, with(empty, fldMeals, "  "), false}, // blanks are trimmed by Save
-        {empty, with(empty, -1, "note"), true},
-        {empty, with(empty, kTripFieldCount, "6/1/2010"), true},  // another day
-        {empty, with(empty, kTripFieldCount, "05/31/10"), false}, // the same day written otherwise
-        {unreadable, unreadable, false},
-        {loaded, with(loaded, fldDestination, " Peoria "), false},
-        {loaded, with(loaded, fldDestination, ""), true},
-        {loaded, with(loaded, -1, ""), true},
+        {input(day), input(day), false},
+        {input(day), input(day, "Ames"), true},
+        {input(day), input(day, "  "), false}, // blanks are trimmed by Save
+        {input(day), input(day, "", "note"), true},
+        {input(day), input("6/1/2010"), true},
+        {input(day), input("05/31/10"), false},    // the same day written otherwise
+        {input("31.5.x"), input("31.5.x"), false}, // an unreadable date left alone
+        {input(day, "Peoria", "lunch"), input(day, " Peoria ", "lunch"), false},
+        {input(day, "Peoria", "lunch"), input(day, "", "lunch"), true},
+        {input(day, "Peoria", "lunch"), input(day, "Peoria"), true},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(TripInputChanged(cases[i].before, cases[i].now), cases[i].changed) << "case " << i;
+        EXPECT_EQ(TripInputChanged(cases[i].loaded, cases[i].shown), cases[i].changed) << "case " << i;
 }
 
 } // namespace
