@@ -45,6 +45,8 @@ QList<ButtonDef> buttonsOf(int style) {
         return {{vbYes, QMessageBox::Yes}, {vbNo, QMessageBox::No}};
     case vbRetryCancel:
         return {{vbRetry, QMessageBox::Retry}, {vbCancel, QMessageBox::Cancel}};
+    case vbSaveDiscardCancel:
+        return {{vbSave, QMessageBox::Save}, {vbDiscard, QMessageBox::Discard}, {vbCancel, QMessageBox::Cancel}};
     default:
         return {{vbOK, QMessageBox::Ok}};
     }

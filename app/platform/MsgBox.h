@@ -7,6 +7,12 @@
 
 #include <functional>
 
+// Beside the shared styles, the program's question about input that closing a window would lose: Save (the
+// default), Discard and Cancel (Escape), answered vbSave, vbDiscard or vbCancel.
+constexpr int vbSaveDiscardCancel = 6;
+constexpr int vbSave = 8;
+constexpr int vbDiscard = 9;
+
 struct MsgBoxCall {
     QString text;
     QString title; // as shown: the application title when the caller gave none

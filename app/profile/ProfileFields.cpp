@@ -52,6 +52,16 @@ Failure Validate(const QStringList& texts) {
     return {};
 }
 
+bool InputChanged(const QStringList& loaded, const QStringList& shown) {
+    if (loaded.size() != shown.size())
+        return true;
+    for (qsizetype i = 0; i < loaded.size(); ++i) {
+        if (loaded[i].trimmed() != shown[i].trimmed())
+            return true;
+    }
+    return false;
+}
+
 QString FullName(const QString& firstName, const QString& lastName) {
     return firstName + QStringLiteral(" ") + lastName;
 }

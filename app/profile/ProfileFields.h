@@ -29,6 +29,9 @@ struct Failure {
     QString message;
 };
 Failure Validate(const QStringList& texts);
+// True when the fields differ from what was loaded into them; blanks around a text, which Save trims, do
+// not count.
+bool InputChanged(const QStringList& loaded, const QStringList& shown);
 QString FullName(const QString& firstName, const QString& lastName); // "Anne Smith"
 QString OwnerId(const QString& lastName);                            // "Smith - 431"
 } // namespace ProfileRules

@@ -1,10 +1,12 @@
 #include "profile/frmEditOwner.h"
 
 #include "platform/MousePointer.h"
+#include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "profile/ProfileFields.h"
 #include "shell/modGlobal.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -58,12 +60,37 @@ void frmEditOwner::LoadProfile() {
         }
     }
     CloseRecordset();
+    loaded_ = fields_->texts();
     SetMousePointer(this, vbDefault);
 }
 
 void frmEditOwner::cmdSave_Click() {
-    if (SaveProfile(this, fields_, false))
-        close();
+    if (!SaveProfile(this, fields_, false))
+        return;
+    loaded_ = fields_->texts();
+    close();
+}
+
+bool frmEditOwner::Form_QueryUnload() {
+    if (!ProfileRules::InputChanged(loaded_, fields_->texts()))
+        return true;
+    ShowChild(this); // the user sees which window asks
+    const int answer = MsgBox(QStringLiteral("Your changes to the profile are not saved. \r\n\r\nSave them before "
+                                             "closing? "),
+                              vbSaveDiscardCancel | vbExclamation);
+    if (answer != vbSave)
+        return answer == vbDiscard;
+    if (!SaveProfile(this, fields_, false))
+        return false;
+    loaded_ = fields_->texts();
+    return true;
+}
+
+void frmEditOwner::closeEvent(QCloseEvent* event) {
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void frmEditOwner::cmdExit_Click() {

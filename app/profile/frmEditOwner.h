@@ -1,6 +1,7 @@
 #pragma once
 // The profile editing window, a child window of the main window.
 
+#include <QStringList>
 #include <QWidget>
 
 class ProfileFields;
@@ -16,6 +17,12 @@ public:
 
     void cmdSave_Click();
     void cmdExit_Click();
+    // Before the window goes: when the fields differ from the stored profile, asks Save, Discard or Cancel.
+    // True when the window may close.
+    bool Form_QueryUnload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Load();
@@ -24,4 +31,5 @@ private:
     ProfileFields* fields_ = nullptr;
     QPushButton* cmdSave_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
+    QStringList loaded_; // the fields as the stored profile filled them
 };

@@ -95,7 +95,7 @@ ReportPreview::ReportPreview(std::shared_ptr<const ReportRenderer> renderer, QWi
     cboZoom_->setToolTip(tr("Zoom"));
     bar->addWidget(cboZoom_);
     bar->addSeparator();
-    auto* cmdPrint = toolButton(bar, QStringLiteral("cmdPrint"), tr("&Print..."), tr("Print the report"));
+    auto* cmdPrint = toolButton(bar, QStringLiteral("cmdPrint"), tr("&Print..."), tr("Print the report (Ctrl+P)"));
     auto* cmdExport =
         toolButton(bar, QStringLiteral("cmdExport"), tr("&Export to PDF..."), tr("Save the report as a PDF file"));
     bar->addSeparator();

@@ -73,6 +73,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
+    InstallButtonEnterKey();
     buildMenu();
     resize(900, 650);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -97,6 +98,7 @@ void frmMain::buildMenu() {
         const char* name; // empty: a separator
         const char* caption;
         void (frmMain::*handler)();
+        QKeySequence shortcut = {};
     };
     struct Menu {
         const char* name;
@@ -106,9 +108,9 @@ void frmMain::buildMenu() {
     const Menu menus[] = {
         {"mnuFile",
          "&File",
-         {{"mnuFileAddTrip", "Add New Trip", &frmMain::mnuFileAddTrip_Click},
+         {{"mnuFileAddTrip", "Add New Trip", &frmMain::mnuFileAddTrip_Click, QKeySequence(Qt::CTRL | Qt::Key_N)},
           {"", "-", nullptr},
-          {"mnuFileExit", "Exit", &frmMain::mnuFileExit_Click}}},
+          {"mnuFileExit", "Exit", &frmMain::mnuFileExit_Click, QKeySequence(Qt::CTRL | Qt::Key_Q)}}},
         {"mnuUtils",
          "&Utilities",
          {{"mnuUtilsEditTripRecords", "UpdateTrip Records", &frmMain::mnuUtilsEditTripRecords_Click},
@@ -133,7 +135,7 @@ void frmMain::buildMenu() {
           {"mnuWindowArrangeIcons", "Arrange Icons", &frmMain::mnuWindowArrangeIcons_Click}}},
         {"mnuHelp",
          "&Help",
-         {{"mnuHelpShowHelp", "Odomark Help", &frmMain::mnuHelpShowHelp_Click},
+         {{"mnuHelpShowHelp", "Odomark Help", &frmMain::mnuHelpShowHelp_Click, QKeySequence(Qt::Key_F1)},
           {"", "-", nullptr},
           {"mnuHelpCheckUpdates", "Check For Updates", &frmMain::mnuHelpCheckUpdates_Click},
           {"", "-", nullptr},
@@ -150,6 +152,9 @@ void frmMain::buildMenu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.caption));
             action->setObjectName(QString::fromLatin1(item.name));
+            // The menu's F1 serves the main window and its child windows; there it takes the key before the
+            // program-wide F1 of the other windows sees it, so help opens once.
+            action->setShortcut(item.shortcut);
             const auto handler = item.handler;
             connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         }
@@ -207,8 +212,21 @@ bool frmMain::loadFailure(int number) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (!QueryUnloadChildren()) {
+        event->ignore();
+        return;
+    }
     MDIForm_Unload();
     event->accept();
+}
+
+bool frmMain::QueryUnloadChildren() {
+    const QList<TripForm*> tripForms{addTrip_.data(), editTrip_.data()};
+    for (TripForm* form : tripForms) {
+        if (form && !form->Form_QueryUnload())
+            return false;
+    }
+    return !editOwner_ || editOwner_->Form_QueryUnload();
 }
 
 void frmMain::MDIForm_Unload() {

@@ -71,6 +71,8 @@ private:
     bool loadFailure(int number);
     // The trip record check: false (after its message) when there are no trips or they cannot be read.
     bool TripRecordsFound();
+    // The windows that hold unsaved input ask in turn before the program ends; false when the user cancels.
+    bool QueryUnloadChildren();
 
     BackdropArea* area_ = nullptr;
     int loadError_ = 0;

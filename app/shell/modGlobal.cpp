@@ -5,10 +5,12 @@
 #include "platform/SingleInstance.h"
 #include "platform/TripLoader.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QIcon>
 #include <QKeyEvent>
@@ -18,11 +20,13 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -159,6 +163,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // Escape that no control of the window used (a find box with text, an open drop-down) closes the
+        // window, as it closes a dialog; the window asks first when it holds unsaved input.
+        if (watched == frm_ && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                frm_->close();
+                return true;
+            }
+        }
         if (watched == frm_ && event->type() == QEvent::Close) {
             // Whether the window accepts the close is known only after its own handler has run.
             QPointer<QWidget> frm = frm_;
@@ -388,6 +401,26 @@ protected:
     }
 };
 
+// Enter presses the push or tool button that has the focus, as Space does. Dialogs keep their own rule:
+// there Enter presses the default button.
+class ButtonEnterFilter : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat() ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !(qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button)) ||
+            !button->hasFocus() || !button->isEnabled() || qobject_cast<QDialog*>(button->window()))
+            return false;
+        button->click();
+        return true;
+    }
+};
+
 FinalExit& finalExit() {
     static FinalExit fn;
     return fn;
@@ -403,6 +436,15 @@ void InstallHelpKey() {
     static HelpKeyFilter* filter = nullptr;
     if (!filter) {
         filter = new HelpKeyFilter;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
+
+void InstallButtonEnterKey() {
+    static ButtonEnterFilter* filter = nullptr;
+    if (!filter) {
+        filter = new ButtonEnterFilter;
         filter->setParent(qApp);
         qApp->installEventFilter(filter);
     }

@@ -54,7 +54,7 @@ int NewTrip();
 
 // Child windows of the main window. Shows frm as a child window when the main window exists,
 // as a top-level window otherwise (tests), and brings it forward when it is already shown.
-// Closing frm closes its child window frame too, and both are deleted.
+// Closing frm closes its child window frame too, and both are deleted; Escape in it closes it.
 void ShowChild(QWidget* frm);
 // Arranges the child windows: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
 void Arrange(int arrangement);
@@ -66,6 +66,9 @@ QList<QRect> TileRects(const QRect& area, int count, bool horizontal, const QSiz
 
 // Makes F1 open the application help file in every window (the start-up installs it once).
 void InstallHelpKey();
+// Makes Enter press the focused button in every window but the dialogs, which press their default button
+// (the main window installs it once).
+void InstallButtonEnterKey();
 
 // Ends the program; does not return in the program. Tests replace the final exit: then ShutDown
 // hides every window, calls the replacement and returns, and ProgramEnded() tells the callers to stop.

@@ -7,6 +7,7 @@
 #include "shell/modGlobal.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -245,12 +246,37 @@ void TripForm::clearFields() {
 }
 
 void TripForm::cmdExit_Click() {
-    closeForm();
+    close(); // asks first when the fields hold unsaved input
 }
 
 void TripForm::closeForm() {
     // The main window removes the frame of a child window that closes itself.
+    closing_ = true;
     close();
+    closing_ = false;
+}
+
+void TripForm::markLoaded() {
+    loaded_ = TripInput{datBox->text(), fieldTexts(), rtBox->toPlainText()};
+}
+
+bool TripForm::HasUnsavedInput() const {
+    return TripInputChanged(loaded_, TripInput{datBox->text(), fieldTexts(), rtBox->toPlainText()});
+}
+
+bool TripForm::Form_QueryUnload() {
+    if (!HasUnsavedInput())
+        return true;
+    ShowChild(this); // the user sees which window asks
+    const int answer = MsgBox(UnsavedQuestion(), vbSaveDiscardCancel | vbExclamation);
+    return answer == vbDiscard || (answer == vbSave && SaveBeforeClose());
+}
+
+void TripForm::closeEvent(QCloseEvent* event) {
+    if (closing_ || Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TripForm::txtBox_KeyPress(int Index, int& KeyAscii) {
@@ -336,6 +362,8 @@ bool TripForm::GatherAndStore(const std::function<std::optional<QString>()>& tri
             }
         }
     }
+    if (stored)
+        markLoaded();
     SetMousePointer(this, vbDefault);
     return stored;
 }

@@ -49,6 +49,11 @@ public:
     TripFieldTexts fieldTexts() const;
     void setFieldTexts(const TripFieldTexts& texts);
 
+    // Before the window goes (e&Xit, Escape, its close box, the program's Exit): when its fields hold unsaved
+    // input, asks Save, Discard or Cancel. Save runs the window's own checks and save. True when the window
+    // may close; false keeps it open.
+    bool Form_QueryUnload();
+
 protected:
     TripForm(Kind kind, QWidget* parent);
 
@@ -61,8 +66,16 @@ protected:
     void placeAbove(QWidget* widget);
     // More buttons in the row of buttons, before e&Xit, in the tab order there too.
     void addButtonsBeforeExit(const QList<QPushButton*>& more);
-    // Closes (unloads) the window; nothing is asked.
+    // Closes (unloads) the window after its own save or delete; nothing is asked.
     void closeForm();
+    // What the fields hold now counts as loaded: after opening, Clear, loading a trip and a stored save.
+    void markLoaded();
+    virtual bool HasUnsavedInput() const;
+    virtual QString UnsavedQuestion() const = 0;
+    // Save as the close question's answer: checks and stores the trip, without asking what comes next.
+    // True when it was stored.
+    virtual bool SaveBeforeClose() = 0;
+    void closeEvent(QCloseEvent* event) override;
     // Date back to today, every field and the notes emptied.
     void clearFields();
 
@@ -77,4 +90,6 @@ private:
     QVBoxLayout* top_ = nullptr;
     QHBoxLayout* buttons_ = nullptr;
     Kind kind_;
+    TripInput loaded_;
+    bool closing_ = false; // the window closes itself after a save or delete
 };

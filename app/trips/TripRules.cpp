@@ -208,6 +208,18 @@ std::optional<QString> CheckTripDate(const QString& text, const QDate& stored) {
     return std::nullopt;
 }
 
+bool TripInputChanged(const TripInput& loaded, const TripInput& shown) {
+    const QDate before = ParseTripDate(loaded.date);
+    const QDate now = ParseTripDate(shown.date);
+    if (before.isValid() && now.isValid() ? before != now : loaded.date.trimmed() != shown.date.trimmed())
+        return true;
+    for (std::size_t i = 0; i < loaded.fields.size(); ++i) {
+        if (loaded.fields[i].trimmed() != shown.fields[i].trimmed())
+            return true;
+    }
+    return loaded.notes.trimmed() != shown.notes.trimmed();
+}
+
 QStringList StoredTripIDs(Recordset* rs) {
     QStringList ids;
     if (!rs || !rs->isOpen())

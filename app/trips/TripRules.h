@@ -73,6 +73,17 @@ QDate TripDateMaximum();
 // range passes only when it is the stored date, shown unchanged.
 std::optional<QString> CheckTripDate(const QString& text, const QDate& stored = QDate());
 
+// What a trip window's fields hold, for the check on input that leaving the window would lose.
+struct TripInput {
+    QString date; // the date box's text
+    TripFieldTexts fields;
+    QString notes;
+};
+// True when the fields differ from what was loaded into them (for a new trip: the date at today, every field
+// and the notes empty). Blanks around a text, which Save trims, and another way of writing the same date
+// do not count.
+bool TripInputChanged(const TripInput& loaded, const TripInput& shown);
+
 // The identifiers read by RefreshTrip (the record set is read to its end).
 QStringList StoredTripIDs(Recordset* rs);
 

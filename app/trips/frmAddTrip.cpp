@@ -17,10 +17,12 @@ void frmAddTrip::Form_Load() {
     SetFormCaption();
     datBox->setDate(QDate::currentDate());
     NewTrip();
+    markLoaded();
 }
 
 void frmAddTrip::cmdClear_Click() {
     clearFields();
+    markLoaded();
     txtBox[fldDestination]->setFocus(Qt::OtherFocusReason);
 }
 
@@ -47,15 +49,34 @@ std::optional<QString> frmAddTrip::NextTripID() {
     return FreeTripID(*id, taken);
 }
 
-void frmAddTrip::cmdSave_Click() {
+bool frmAddTrip::StoreTrip() {
     TrimTextFields(this);
     if (!ValidateTripFields() || !ValidateTripDate())
-        return;
+        return false;
     // A failed save keeps what was typed, so the user can try again.
     if (!GatherAndStore([this] { return NextTripID(); }, false)) {
         MsgBox(QStringLiteral("Trip Record was NOT Saved! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
-        return;
+        return false;
     }
+    return true;
+}
+
+QString frmAddTrip::UnsavedQuestion() const {
+    return QStringLiteral("The new trip is not saved. \r\n\r\nSave it before closing? ");
+}
+
+bool frmAddTrip::SaveBeforeClose() {
+    if (!StoreTrip())
+        return false;
+    // Should the program stay open after all (Cancel in another window), the stored trip is not offered again.
+    clearFields();
+    markLoaded();
+    return true;
+}
+
+void frmAddTrip::cmdSave_Click() {
+    if (!StoreTrip())
+        return;
     const int answer = MsgBox(QStringLiteral("New Trip Record Saved! \r\n\r\nDo you want to add another Trip record? "),
                               vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Saved Successfully"));
     if (answer == vbYes)

@@ -75,6 +75,7 @@ void frmEditTrip::Form_Load() {
     datBox->setDate(QDate::currentDate());
     NewTrip();
     FillTripList();
+    markLoaded();
 }
 
 void frmEditTrip::FillTripList() {
@@ -107,6 +108,15 @@ void frmEditTrip::RefreshTripList() {
 void frmEditTrip::ReloadTrip(const QString& tripId) {
     if (tripId.isEmpty() || lblID->text() != tripId)
         return;
+    if (HasUnsavedInput() &&
+        MsgBox(QStringLiteral("Trip %1 was restored, but UpdateTrip Records holds changes to it that are not saved. "
+                              "\r\n\r\nYes keeps your changes there (Save asks before writing them over the "
+                              "restored trip); No shows the restored values. ")
+                   .arg(tripId),
+               vbYesNo | vbExclamation) == vbYes) {
+        restoredOver_ = tripId;
+        return;
+    }
     const TripTable& table = list_->model()->table();
     for (int row = 0; row < table.rowCount(); ++row) {
         if (table.text(row, TripTable::TripId) == tripId && list_->setCurrentTableRow(row)) {
@@ -114,6 +124,8 @@ void frmEditTrip::ReloadTrip(const QString& tripId) {
             return;
         }
     }
+    // The list's filter hides the trip, so its earlier values stay shown: Save asks before writing them.
+    restoredOver_ = tripId;
 }
 
 void frmEditTrip::lvTrip_Click() {
@@ -130,6 +142,8 @@ void frmEditTrip::lvTrip_Click() {
     datBox->setStoredDate(trip.date, trip.dateText);
     setFieldTexts(TripFieldTextsOf(trip));
     rtBox->setPlainText(trip.notes);
+    markLoaded();
+    restoredOver_.clear();
     SetMousePointer(this, vbDefault);
     if (trip.date.isValid()) {
         dateWarned_ = -1;
@@ -175,25 +189,56 @@ void frmEditTrip::cmdClear_Click() {
     dateWarned_ = -1;
     lblID->hide();
     lblID->clear();
+    markLoaded();
+    restoredOver_.clear();
     lvTrip->setFocus(Qt::OtherFocusReason);
 }
 
-void frmEditTrip::cmdSave_Click() {
+bool frmEditTrip::StoreTrip() {
     if (lblID->text().isEmpty()) {
         MsgBox(QStringLiteral("Select a record to edit before saving. "), vbExclamation | vbOKOnly);
-        return;
+        return false;
     }
     TrimTextFields(this);
     if (!ValidateTripFields() || !ValidateTripDate())
-        return;
+        return false;
     const QString id = lblID->text();
+    if (restoredOver_ == id &&
+        MsgBox(QStringLiteral("Trip %1 was restored from the history after you loaded it. \r\n\r\n"
+                              "Saving writes the values shown over the restored ones. Do you want to save anyway? ")
+                   .arg(id),
+               vbYesNo | vbExclamation | vbDefaultButton2) != vbYes)
+        return false;
     if (!ConfirmSharedTripID(id, false))
-        return;
+        return false;
     // A failed update keeps the fields and the loaded trip, so the user can try again.
     if (!GatherAndStore([id] { return std::optional<QString>(id); }, true)) {
         MsgBox(QStringLiteral("Trip Record was NOT Updated! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
-        return;
+        return false;
     }
+    restoredOver_.clear();
+    return true;
+}
+
+bool frmEditTrip::HasUnsavedInput() const {
+    return !lblID->text().isEmpty() && TripForm::HasUnsavedInput();
+}
+
+QString frmEditTrip::UnsavedQuestion() const {
+    return QStringLiteral("Your changes to Trip %1 are not saved. \r\n\r\nSave them before closing? ")
+        .arg(lblID->text());
+}
+
+bool frmEditTrip::SaveBeforeClose() {
+    if (!StoreTrip())
+        return false;
+    RefreshTripList(); // should the window stay open after all, its list shows the stored values
+    return true;
+}
+
+void frmEditTrip::cmdSave_Click() {
+    if (!StoreTrip())
+        return;
     AnotherOrClose(MsgBox(QStringLiteral("Trip Record Updated! \r\n\r\nDo you want to edit another Trip record? "),
                           vbYesNo | vbQuestion | vbDefaultButton2, QStringLiteral("Record Updated Successfully")));
 }

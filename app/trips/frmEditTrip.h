@@ -36,10 +36,18 @@ public:
     // A new list of every stored trip (after an import, say); the filter and the loaded trip stay.
     void RefreshTripList();
     // Shows a trip's stored values again when it is the one loaded (another window restored it), so that
-    // Save never writes the values it had before over them.
+    // Save never writes the values it had before over them. Unsaved changes to it stay when the user says
+    // so; Save then asks before writing them over the restored values.
     void ReloadTrip(const QString& tripId);
 
+protected:
+    bool HasUnsavedInput() const override; // only with a trip loaded: nothing else can be saved
+    QString UnsavedQuestion() const override;
+    bool SaveBeforeClose() override;
+
 private:
+    // Checks and rewrites the loaded trip, saying so when it fails; true when stored.
+    bool StoreTrip();
     void emptyList();
     // Update and delete act on every row with the Trip ID: when more than one stored trip has it, the
     // user is told and asked first. True to go on.
@@ -49,4 +57,5 @@ private:
 
     TripListView* list_ = nullptr;
     int dateWarned_ = -1; // the table row whose unreadable date was last reported
+    QString restoredOver_; // the loaded trip, restored in the history window while the user kept changes
 };

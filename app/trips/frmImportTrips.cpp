@@ -121,7 +121,7 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     connect(cmdImport, &QPushButton::clicked, this, &frmImportTrips::cmdImport_Click);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
     connect(chkKeep, &QCheckBox::toggled, this, &frmImportTrips::recheck);
-    cmdBrowse->setFocus(Qt::OtherFocusReason);
+    txtFile->setFocus(Qt::OtherFocusReason); // the first tab stop: a path typed here loads on Enter
 }
 
 void frmImportTrips::cmdBrowse_Click() {

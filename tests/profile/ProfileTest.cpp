@@ -227,6 +227,13 @@ TEST(ProfileRules, FullNameAndIdentifier) {
     EXPECT_EQ(f.ProfileText(false)[8], ""); // the editing window never changes the identifier
 }
 
+TEST(ProfileRules, InputChangedIgnoresBlanksSaveTrims) {
+    const QStringList loaded{"Smith", "Anne", "", "Springfield"};
+    EXPECT_FALSE(ProfileRules::InputChanged(loaded, {"Smith ", "Anne", "  ", "Springfield"}));
+    EXPECT_TRUE(ProfileRules::InputChanged(loaded, {"Smyth", "Anne", "", "Springfield"}));
+    EXPECT_TRUE(ProfileRules::InputChanged(loaded, {"Smith", "Anne", "x", "Springfield"}));
+}
+
 // With the library: storing and reading the profile row.
 class ProfileStoreTest : public ::testing::Test {
 protected:

@@ -222,6 +222,23 @@ TEST_F(CommandsWithTripsTest, ARestoreOverTheLoadedTripShowsInTheEditingWindow) 
     QTest::mouseClick(history->cmdRestore, Qt::LeftButton);
     ASSERT_TRUE(script.last().text.contains("was restored to its earlier values")) << script.last().text.toStdString();
     EXPECT_EQ(edit->txtBox[12]->text(), original);
+
+    // Unsaved changes to it: kept when the user says so (Save then asks before writing them over the restored
+    // values), or the restored values shown.
+    const auto restoreOverTyped = [&](int keep) {
+        edit->txtBox[12]->setText("Typed");
+        history->lvHistory->setCurrentIndex(history->filter()->index(0, 0));
+        script.answer(vbOK).answer(keep);
+        QTest::mouseClick(history->cmdRestore, Qt::LeftButton);
+        return folder.scalar("SELECT Destination FROM tblMain").toString();
+    };
+    EXPECT_EQ(restoreOverTyped(vbYes), "Elsewhere");
+    EXPECT_EQ(edit->txtBox[12]->text(), "Typed");
+    script.answer(vbNo);
+    edit->cmdSave_Click();
+    EXPECT_TRUE(script.last().text.startsWith("Trip T-1 was restored from the history after you loaded it."));
+    EXPECT_EQ(restoreOverTyped(vbNo), original);
+    EXPECT_EQ(edit->txtBox[12]->text(), original);
 }
 
 // Print These runs the trip list report over the rows the editing list shows, in their order, with the

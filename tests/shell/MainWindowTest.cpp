@@ -62,10 +62,10 @@ TEST_F(MainWindowTest, WithoutTheIconChildWindowsShowNoStandInIcon) {
     }
 }
 
-TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) {
-    // "-" stands for a separator line.
+TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderSeparatorsAndTheUsualShortcuts) {
+    // "-" stands for a separator line; a shortcut follows its item's caption after a "|".
     const QList<QPair<QString, QStringList>> expected = {
-        {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip", "-", "mnuFileExit|Exit"}},
+        {"mnuFile|&File", {"mnuFileAddTrip|Add New Trip|Ctrl+N", "-", "mnuFileExit|Exit|Ctrl+Q"}},
         {"mnuUtils|&Utilities",
          {"mnuUtilsEditTripRecords|UpdateTrip Records", "-", "mnuUtilsEditUserProfile|Update Your Profile", "-",
           "mnuUtilsTripHistory|Deleted and Changed Trips", "mnuUtilsImportTrips|Import Trips from CSV..."}},
@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
          {"mnuWindowCascade|Cascade", "-", "mnuWindowH|Tile Horizontally", "-", "mnuWindowV|Tile Vertically", "-",
           "mnuWindowArrangeIcons|Arrange Icons"}},
         {"mnuHelp|&Help",
-         {"mnuHelpShowHelp|Odomark Help", "-", "mnuHelpCheckUpdates|Check For Updates", "-",
+         {"mnuHelpShowHelp|Odomark Help|F1", "-", "mnuHelpCheckUpdates|Check For Updates", "-",
           "mnuHelpAbout|About Wendlo"}},
     };
     frmMain w;
@@ -88,8 +88,9 @@ TEST_F(MainWindowTest, MenuHasItsNamesCaptionsOrderAndSeparatorsAndNoShortcuts) 
         EXPECT_EQ(menu->objectName() + "|" + menu->title(), expected[m].first);
         QStringList items;
         for (QAction* a : menu->actions()) {
-            items << (a->isSeparator() ? QString("-") : a->objectName() + "|" + a->text());
-            EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+            const QString keys = a->shortcut().toString(QKeySequence::PortableText);
+            items << (a->isSeparator() ? QString("-")
+                                       : a->objectName() + "|" + a->text() + (keys.isEmpty() ? "" : "|" + keys));
         }
         EXPECT_EQ(items, expected[m].second);
     }

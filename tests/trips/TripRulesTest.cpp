@@ -288,4 +288,31 @@ TEST(TripListTextsTest, ListFormatsAndLoadedFieldTexts) {
     EXPECT_EQ(v.sngMoney[7], 1234.567f);
 }
 
+// Leaving a trip window asks only when its fields differ from what was loaded into them.
+TEST(TripInputChangedTest, AsksOnlyForInputThatWouldBeLost) {
+    const auto input = [](const char* date, const char* destination = "", const char* notes = "") {
+        TripInput t{date, {}, notes};
+        t.fields[fldDestination] = destination;
+        return t;
+    };
+    const char* day = "5/31/2010";
+    const struct {
+        TripInput loaded, shown;
+        bool changed;
+    } cases[] = {
+        {input(day), input(day), false},
+        {input(day), input(day, "Ames"), true},
+        {input(day), input(day, "  "), false}, // blanks are trimmed by Save
+        {input(day), input(day, "", "note"), true},
+        {input(day), input("6/1/2010"), true},
+        {input(day), input("05/31/10"), false},    // the same day written otherwise
+        {input("31.5.x"), input("31.5.x"), false}, // an unreadable date left alone
+        {input(day, "Peoria", "lunch"), input(day, " Peoria ", "lunch"), false},
+        {input(day, "Peoria", "lunch"), input(day, "", "lunch"), true},
+        {input(day, "Peoria", "lunch"), input(day, "Peoria"), true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(TripInputChanged(cases[i].loaded, cases[i].shown), cases[i].changed) << "case " << i;
+}
+
 } // namespace
