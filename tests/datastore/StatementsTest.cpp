@@ -218,27 +218,44 @@ TEST_F(WendloTest, NoConnectionIsHeldBetweenCalls) {
     EXPECT_TRUE(db.exec("BEGIN EXCLUSIVE; COMMIT;")) << db.lastError;
 }
 
+// The question says where the trip can be restored from only when the delete went into the history.
 TEST_F(WendloTest, DeleteAsksFirstAndOnlyYesRemovesTheRow) {
+    const std::string question = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
+    const std::string restorable =
+        question + "\r\n\r\nUntil the history is emptied, it can be restored from Utilities > Deleted and Changed Trips.";
     ASSERT_TRUE(addTrip(TripValues{}));
+    TripValues other;
+    other.text = {"T-2", "", "Peoria"};
+    ASSERT_TRUE(addTrip(other));
+    Db db(dir_->database());
+    const std::string others = db.scalar("SELECT quote(ID)||quote(Destination) FROM tblMain WHERE TripID = 'T-2'");
     std::string id = "T-1";
 
     answer(vbNo);
     EXPECT_FALSE(trip().DeleteTrip(id));
     EXPECT_EQ(lastStatement(), "DELETE FROM tblMain WHERE TripID = 'T-1';");
     ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(shown()[0].text, "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!");
+    EXPECT_EQ(shown()[0].text, restorable);
     EXPECT_EQ(shown()[0].title, "** WARNING **");
     EXPECT_EQ(shown()[0].style, vbYesNo | vbQuestion | vbDefaultButton2);
-    Db db(dir_->database());
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
 
     answer(vbYes);
     EXPECT_TRUE(trip().DeleteTrip(id));
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "0");
+    EXPECT_EQ(db.scalar("SELECT group_concat(TripID) FROM tblMain"), "T-2");
 
-    // Yes on an identifier that matches nothing: the delete ran and committed.
+    // Yes on an identifier that matches nothing: the delete ran and committed; nothing went into the history.
     answer(vbYes);
     EXPECT_TRUE(trip().DeleteTrip(id));
+    EXPECT_EQ(shown().back().text, question);
+    EXPECT_EQ(db.scalar("SELECT quote(ID)||quote(Destination) FROM tblMain WHERE TripID = 'T-2'"), others);
+
+    // A file without the history: the question as it always was.
+    ASSERT_TRUE(db.exec("DROP TRIGGER trgTripDeleted;"));
+    std::string second = "T-2";
+    answer(vbNo);
+    EXPECT_FALSE(trip().DeleteTrip(second));
+    EXPECT_EQ(shown().back().text, question);
 }
 
 TEST_F(WendloTest, TheDeleteIsNotVisibleToOthersWhileTheQuestionIsOpen) {
