@@ -10,6 +10,7 @@
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 #include "shell/modGlobal.h"
+#include "trips/HistoryKeeping.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -174,10 +175,8 @@ void PrepareTripHistory() {
     // has no such interface and the program works without it.
     if (!objTrip || !objTrip->conDataBase)
         return;
-    int err = 0;
-    const std::shared_ptr<_Trip> object = CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripHistory);
-    if (object)
-        static_cast<_TripHistory*>(object.get())->PrepareHistory();
+    // One that cannot be changed now is tried again before the first change; the start-up stays silent.
+    KeepTripHistory(App::Path());
 }
 
 void ReportUnreadableTrips() {
