@@ -238,12 +238,13 @@ bool StartUp() {
 
     RegisterLibrary();
 
+    QString backupNotice;
     if (CheckDatabase()) {
         // A damaged file is reported and what can still be read stays usable; it is not copied over the good
         // backups. A failed backup is logged and never stops the start-up.
         const bool sound = CheckDatabaseDamage();
         if (sound)
-            BackupDatabase();
+            backupNotice = BackupDatabase().notice;
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))
@@ -273,6 +274,9 @@ bool StartUp() {
     Screen::setMousePointer(vbDefault);
 
     frmMain::instance()->show();
+    // Over the main window, once the program is usable.
+    if (!backupNotice.isEmpty())
+        MsgBox(backupNotice, vbExclamation | vbOKOnly, App::Title());
     return true;
 }
 
