@@ -536,10 +536,10 @@ TEST(EditTrip, FindBoxAndDateRangeNarrowTheListAndEscapeRestoresIt) {
     EXPECT_TRUE(box(form, "txtFind")->text().isEmpty());
     EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin", "Joliet"}));
     EXPECT_EQ(countText(form), "3 of 3 trips");
-    // From, to, both; an empty side is open.
-    QTest::keyClicks(box(form, "txtFrom"), "10/1/2007");
+    // From, to, both; an empty side is open, and the days themselves are inside.
+    QTest::keyClicks(box(form, "txtFrom"), "10/2/2007");
     EXPECT_EQ(column(form, 2), (QStringList{"Pekin", "Joliet"}));
-    QTest::keyClicks(box(form, "txtTo"), "12/31/2007");
+    QTest::keyClicks(box(form, "txtTo"), "10/2/2007");
     EXPECT_EQ(column(form, 2), (QStringList{"Joliet"}));
     box(form, "txtFrom")->clear();
     EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Joliet"}));
