@@ -1,5 +1,6 @@
 #include "trips/HistoryKeeping.h"
 
+#include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/TripLoader.h"
 
@@ -46,7 +47,10 @@ QString HistoryFailureText(long number, const QString& description) {
 
 void KeepHistoryBeforeChange(const QString& appPath) {
     static QSet<QString> told; // the trip files whose user has heard why, this session
+    const int pointer = Screen::MousePointer();
+    Screen::setMousePointer(vbHourglass); // a file another program holds keeps it waiting a moment
     const HistoryKeeping keeping = KeepTripHistory(appPath);
+    Screen::setMousePointer(pointer);
     if (keeping.kept || told.contains(appPath))
         return;
     told.insert(appPath);

@@ -112,7 +112,10 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     int err = 0;
     trip_ = CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripHistory);
     // An older file gains its history here when it can be written now.
+    const int pointer = Screen::MousePointer();
+    Screen::setMousePointer(vbHourglass);
     keeping_ = KeepTripHistory(App::Path());
+    Screen::setMousePointer(pointer);
     FillHistoryList();
     lvHistory->setFocus(Qt::OtherFocusReason);
 }
