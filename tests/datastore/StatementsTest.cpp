@@ -253,13 +253,6 @@ TEST_F(WendloTest, DeleteAsksFirstAndOnlyYesRemovesTheRow) {
     EXPECT_TRUE(trip().DeleteTrip(id));
     EXPECT_EQ(shown().back().text, question);
     EXPECT_EQ(otherTrip(), other);
-
-    // A file without the history: the question as it always was.
-    ASSERT_TRUE(db.exec("DROP TRIGGER trgTripDeleted;"));
-    std::string second = "T-Other";
-    answer(vbNo);
-    EXPECT_FALSE(trip().DeleteTrip(second));
-    EXPECT_EQ(shown().back().text, question);
 }
 
 TEST_F(WendloTest, TheDeleteIsNotVisibleToOthersWhileTheQuestionIsOpen) {
