@@ -583,24 +583,26 @@ bool Trip::PrepareHistory() {
     const std::string failure = con.DataSource() + "\n" + std::to_string(error.number) + "\n" + error.description;
     con.Rollback();
     con.Close();
-    if (failure != lastLogged &&
-        WriteLogEntry(appFolder().path, LogEntry{"PrepareHistory - DLL Function", error.number, error.description,
-                                                 false}))
+    if (failure != lastLogged && WriteLogEntry(appFolder().path, LogEntry{"PrepareHistory - DLL Function", error.number,
+                                                                          error.description, false}))
         lastLogged = failure;
     return false;
 }
 
 namespace {
 // The columns of an entry that must hold a number (or nothing) for the trip to be usable again.
-constexpr const char* kNumberColumns[] = {"ID",    "Rate",  "StartOdometer", "EndOdometer", "Miles",
-                                          "Fuel",  "Parking", "Meals",       "Motel",       "Phone",
-                                          "Repairs", "Towing", "Expense",    "Mileage",     "TotalTrip"};
+constexpr const char* kNumberColumns[] = {"Rate",    "StartOdometer", "EndOdometer", "Miles",    "Fuel",
+                                          "Parking", "Meals",         "Motel",       "Phone",    "Repairs",
+                                          "Towing",  "Expense",       "Mileage",     "TotalTrip"};
 
 // A trip without a Trip ID could never be deleted again, and text where a number belongs could not be
-// saved: such an entry is not written back.
+// saved: such an entry is not written back. The kept ID is a whole number or nothing.
 bool restorable(const Recordset& entry) {
     const Value tripId = entry.Fields("TripID");
     if (tripId.type() != Value::Type::Text || TrimBlanks(tripId.toString()).empty())
+        return false;
+    const Value::Type id = entry.Fields("ID").type();
+    if (id != Value::Type::Integer && id != Value::Type::Null)
         return false;
     for (const char* column : kNumberColumns) {
         if (entry.Fields(column).type() == Value::Type::Text)

@@ -25,7 +25,8 @@ QByteArray logTail(const QString& path) {
 
 bool LogHasEntryOn(const QByteArray& log, const QDate& day, const QString& procedure) {
     // The program's date line: M/d/yyyy, the time without a blank before it, then "Error:" and the number.
-    const QString date = QStringLiteral("%1/%2/%3").arg(day.month()).arg(day.day()).arg(day.year(), 4, 10, QLatin1Char('0'));
+    const QString date =
+        QStringLiteral("%1/%2/%3").arg(day.month()).arg(day.day()).arg(day.year(), 4, 10, QLatin1Char('0'));
     const QRegularExpression entry(QStringLiteral("(^|\\n)") + QRegularExpression::escape(date) +
                                    QStringLiteral("\\d{1,2}:\\d\\d:\\d\\d [AP]MError: ?-?\\d+\\r?\\n") +
                                    QRegularExpression::escape(procedure) + QStringLiteral("\\r?\\n"));

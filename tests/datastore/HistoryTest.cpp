@@ -223,7 +223,7 @@ TEST_F(HistoryTest, RestoreWritesTheKeptRowOnlyAndRefusesUnusableEntries) {
         {"no Trip ID", "'deleted',4,NULL,'d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
         {"blank Trip ID", "'updated',2,'  ','d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
         {"text for a rate", "'updated',2,'T-1','d','abc',7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
-        {"text for an ID", "'updated','two','T-1','d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
+        {"a fraction for an ID", "'updated',2.5,'T-1','d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
     };
     Db db(dir_->database());
     for (const auto& c : cases) {

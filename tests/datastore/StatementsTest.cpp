@@ -228,7 +228,8 @@ TEST_F(WendloTest, NoConnectionIsHeldBetweenCalls) {
 TEST_F(WendloTest, DeleteAsksFirstAndOnlyYesRemovesTheRow) {
     const std::string question = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
     const std::string restorable =
-        question + "\r\n\r\nUntil the history is emptied, it can be restored from Utilities > Deleted and Changed Trips.";
+        question +
+        "\r\n\r\nUntil the history is emptied, it can be restored from Utilities > Deleted and Changed Trips.";
     ASSERT_TRUE(addTrip(TripValues{}));
     ASSERT_TRUE(addOtherTrip());
     const std::string other = otherTrip();

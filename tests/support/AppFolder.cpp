@@ -108,9 +108,9 @@ void AppFolder::addOwner(const QString& first, const QString& last) const {
 
 QString AppFolder::trips(const QString& where) const {
     QString columns;
-    for (const char* c : {"ID", "TripID", "Destination", "Rate", "StartOdometer", "EndOdometer", "Miles", "Fuel",
-                          "Parking", "Meals", "Motel", "Phone", "Repairs", "Towing", "Expense", "Mileage", "TotalTrip",
-                          "StartDate", "Notes"})
+    for (const char* c :
+         {"ID", "TripID", "Destination", "Rate", "StartOdometer", "EndOdometer", "Miles", "Fuel", "Parking", "Meals",
+          "Motel", "Phone", "Repairs", "Towing", "Expense", "Mileage", "TotalTrip", "StartDate", "Notes"})
         columns += QString(columns.isEmpty() ? "quote(%1)" : "||','||quote(%1)").arg(c);
     return scalar("SELECT group_concat(line, char(10)) FROM (SELECT " + columns + " AS line FROM tblMain WHERE " +
                   where + " ORDER BY ID)")
