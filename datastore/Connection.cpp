@@ -210,6 +210,14 @@ bool ConnectionBase::Execute(const std::string& sql, RecordsetPtr* rows, DbError
     }
 }
 
+long long ConnectionBase::TotalChanges() const {
+    return db_ ? sqlite3_total_changes64(db_) : 0;
+}
+
+long long ConnectionBase::Changes() const {
+    return db_ ? sqlite3_changes64(db_) : 0;
+}
+
 void ConnectionBase::Close() {
     if (db_) {
         // A statement still open would keep the file open: close_v2 finishes the job when it is finalized.

@@ -62,6 +62,10 @@ public:
     bool Rollback();
     // Runs exactly one statement; a read gives its rows as a detached record set.
     bool Execute(const std::string& sql, RecordsetPtr* rows, DbError& error);
+    // Rows the open connection has changed so far, the triggers' rows among them; 0 when it is not open.
+    long long TotalChanges() const;
+    // Rows the last statement changed itself, without its triggers' rows.
+    long long Changes() const;
     void Close();
 
 private:

@@ -122,6 +122,10 @@ public:
     RecordsetPtr LoadHistory() override { return read("SELECT * FROM tblTripHistory ORDER BY HistoryID DESC;"); }
     std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) override;
     std::int32_t EmptyHistory(WendloDate& datBefore) override;
+    std::int32_t HistoryFailure(std::string& strDescription) override {
+        strDescription = historyFailure_.description;
+        return static_cast<std::int32_t>(historyFailure_.number);
+    }
 
 private:
     // Thrown by a statement builder when a value cannot be written; ends in the write's failure path.
@@ -151,6 +155,8 @@ private:
                            float sngRate, bool update);
     std::string cleaned(std::vector<std::string>& strText, std::size_t index);
     static const std::string& element(const std::vector<std::string>& strText, std::size_t index);
+
+    DbError historyFailure_; // of the last PrepareHistory
 };
 
 Trip::Trip() {
@@ -373,14 +379,21 @@ bool Trip::DeleteTrip(std::string& strID) {
         const bool opened = con && con->Open(error);
         const bool begun = opened && con->Begin(true, error);
         bool deleted = false;
+        bool kept = false;
         // Outside a transaction the delete would be committed at once, before the user is asked.
         if (begun) {
             const std::string sql = "DELETE FROM tblMain WHERE TripID = '" + EscapeQuoted(strID) + "';";
             trace(sql);
+            const long long before = con->TotalChanges();
             deleted = con->Execute(sql, nullptr, error);
+            // The history's trigger writes a row for each deleted one: rows beyond the statement's own went there.
+            kept = deleted && con->TotalChanges() - before > con->Changes();
         }
-        const int answer = showMessage("Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!",
-                                       "** WARNING **", vbYesNo | vbQuestion | vbDefaultButton2);
+        std::string question = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
+        if (kept)
+            question += "\r\n\r\nUntil the history is emptied, it can be restored from Utilities > Deleted and "
+                        "Changed Trips.";
+        const int answer = showMessage(question, "** WARNING **", vbYesNo | vbQuestion | vbDefaultButton2);
         if (answer == vbNo) {
             if (con)
                 con->Rollback();
@@ -531,11 +544,18 @@ long dayKey(const std::string& text) {
 }
 } // namespace
 
-// Only what is missing is added, so a database that has the history already is not written at all,
-// and one that cannot be written is noticed once, here, rather than at every delete.
+// Only what is missing is added, so a database that has the history already is not written at all.
+// The program asks again before each change while the history is missing, so a failure that stays the same
+// is logged once for its file rather than at every try.
 bool Trip::PrepareHistory() {
-    return guarded("PrepareHistory - DLL Function", false, [&](Connection& con) {
-        DbError error;
+    historyFailure_ = DbError{};
+    if (!conDataBase) {
+        historyFailure_ = DbError{errNoConnectionObject, "The connection object cannot be created"};
+        return false;
+    }
+    Connection& con = *conDataBase;
+    DbError error;
+    try {
         if (!con.Open(error))
             throw BuildFailure{error.number, error.description};
         const RecordsetPtr present = step(con,
@@ -553,51 +573,101 @@ bool Trip::PrepareHistory() {
             step(con, std::string(sql) + ";", false);
         commit(con);
         return true;
-    });
+    } catch (const BuildFailure& failure) {
+        error = DbError{failure.number, failure.description};
+    } catch (const std::bad_alloc&) {
+        error = DbError{errOutOfMemory, "Out of memory"};
+    }
+    historyFailure_ = error;
+    static std::string lastLogged;
+    const std::string failure = con.DataSource() + "\n" + std::to_string(error.number) + "\n" + error.description;
+    con.Rollback();
+    con.Close();
+    if (failure != lastLogged && WriteLogEntry(appFolder().path, LogEntry{"PrepareHistory - DLL Function", error.number,
+                                                                          error.description, false}))
+        lastLogged = failure;
+    return false;
 }
 
-// The values come from the history row itself (INSERT ... SELECT), so they go back exactly as they were.
+namespace {
+// The columns of an entry that must hold a number (or nothing) for the trip to be usable again.
+constexpr const char* kNumberColumns[] = {"Rate",    "StartOdometer", "EndOdometer", "Miles",    "Fuel",
+                                          "Parking", "Meals",         "Motel",       "Phone",    "Repairs",
+                                          "Towing",  "Expense",       "Mileage",     "TotalTrip"};
+
+// A trip without a Trip ID could never be deleted again, and text where a number belongs could not be
+// saved: such an entry is not written back. The kept ID is a whole number or nothing.
+bool restorable(const Recordset& entry) {
+    const Value tripId = entry.Fields("TripID");
+    if (tripId.type() != Value::Type::Text || TrimBlanks(tripId.toString()).empty())
+        return false;
+    const Value::Type id = entry.Fields("ID").type();
+    if (id != Value::Type::Integer && id != Value::Type::Null)
+        return false;
+    for (const char* column : kNumberColumns) {
+        if (entry.Fields(column).type() == Value::Type::Text)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+// The values come from the history row itself (INSERT ... SELECT), so they go back exactly as they were. The
+// entry's row is found by the ID it kept, never by its Trip ID alone, which other trips may share.
 std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) {
     const std::string entry = "FROM tblTripHistory WHERE HistoryID = " + FormatWhole(lngHistoryID);
     return guarded<std::int32_t>("RestoreTrip - DLL Function", WENDLO_RESTORE_FAILED, [&](Connection& con) {
         begin(con);
-        const RecordsetPtr found = step(con, "SELECT ChangeType, TripID " + entry + ";", true);
-        if (found->RecordCount() == 0) {
+        const auto nothing = [&con](WendloRestoreResult result) {
             con.Rollback();
             con.Close();
-            return std::int32_t(WENDLO_RESTORE_NO_ENTRY);
-        }
+            return std::int32_t(result);
+        };
+        // The entry, whether its own row is stored (the kept ID with its Trip ID), whether another row has
+        // taken that ID (a file whose IDs are reused), and whether any stored trip has its Trip ID.
+        const RecordsetPtr found =
+            step(con,
+                 "SELECT h.*, EXISTS (SELECT 1 FROM tblMain m WHERE m.ID = h.ID AND m.TripID = h.TripID) AS [OwnRow],"
+                 "EXISTS (SELECT 1 FROM tblMain m WHERE m.ID = h.ID) AS [IdUsed],"
+                 "EXISTS (SELECT 1 FROM tblMain m WHERE m.TripID = h.TripID) AS [Taken] "
+                 "FROM tblTripHistory h WHERE h.HistoryID = " +
+                     FormatWhole(lngHistoryID) + ";",
+                 true);
+        if (found->RecordCount() == 0)
+            return nothing(WENDLO_RESTORE_NO_ENTRY);
         found->MoveFirst();
-        const std::string kind = found->Fields("ChangeType").toString();
         strTripID = found->Fields("TripID").toString();
-        const RecordsetPtr stored =
-            step(con, "SELECT COUNT(*) AS [Stored] FROM tblMain WHERE TripID = (SELECT TripID " + entry + ");", true);
-        stored->MoveFirst();
-        const bool taken = stored->Fields("Stored").toInt64() > 0;
-        std::int32_t result = WENDLO_RESTORED;
-        if (kind == "updated" && taken) {
+        if (!restorable(*found))
+            return nothing(WENDLO_RESTORE_UNUSABLE);
+        const bool updated = found->Fields("ChangeType").toString() == "updated";
+        const std::string keptId = found->Fields("ID").isNull() ? "" : FormatWhole(found->Fields("ID").toInt64());
+        if (updated && found->Fields("OwnRow").toInt64() != 0) {
             step(con,
                  std::string("UPDATE tblMain SET (") + kTripColumns + ") = (SELECT " + kTripColumns + " " + entry +
-                     ") WHERE TripID = (SELECT TripID " + entry + ");",
+                     ") WHERE ID = " + keptId + ";",
                  false);
-            result = WENDLO_RESTORED_OVER;
-        } else if (taken && !blnNewTripID) {
-            con.Rollback();
-            con.Close();
-            return std::int32_t(WENDLO_RESTORE_ID_TAKEN);
-        } else {
-            std::string tripId = "TripID";
-            if (taken) {
-                strTripID = nextTripId(con, "");
-                tripId = "'" + strTripID + "'";
-            }
-            step(con,
-                 std::string("INSERT INTO tblMain (TripID,") + kTripColumns + ") SELECT " + tripId + "," +
-                     kTripColumns + " " + entry + ";",
-                 false);
+            commit(con);
+            return std::int32_t(WENDLO_RESTORED_OVER);
         }
+        const bool taken = found->Fields("Taken").toInt64() != 0;
+        if (taken && !blnNewTripID)
+            return nothing(WENDLO_RESTORE_ID_TAKEN);
+        std::string columns = "TripID,";
+        std::string values = "TripID,";
+        if (taken) {
+            // Another trip's Trip ID: a trip of its own, with a new Trip ID and a new ID.
+            strTripID = nextTripId(con, "");
+            values = "'" + strTripID + "',";
+        } else if (!keptId.empty() && found->Fields("IdUsed").toInt64() == 0) {
+            // The same trip back under its own ID, so the entries kept of its earlier changes find it again.
+            columns = "ID," + columns;
+            values = "ID," + values;
+        }
+        step(con,
+             "INSERT INTO tblMain (" + columns + kTripColumns + ") SELECT " + values + kTripColumns + " " + entry + ";",
+             false);
         commit(con);
-        return result;
+        return std::int32_t(WENDLO_RESTORED);
     });
 }
 

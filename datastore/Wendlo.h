@@ -81,24 +81,31 @@ enum WendloRestoreResult : std::int32_t {
     WENDLO_RESTORED_OVER = 2,    // the stored trip with that Trip ID now holds the entry's values
     WENDLO_RESTORE_ID_TAKEN = 3, // a deleted trip whose Trip ID another stored trip has: nothing written
     WENDLO_RESTORE_NO_ENTRY = 4, // no history entry with that number
+    WENDLO_RESTORE_UNUSABLE = 5, // the entry has no Trip ID, or text in a number column: nothing written
 };
 
 class _TripHistory : public _TripBatch {
 public:
     // Adds tblTripHistory and its triggers where they are missing, in one transaction, touching no trip
-    // and no profile row. False when the database cannot be changed: then the error log has an entry.
+    // and no profile row. False when the database cannot be changed: then the error log has an entry (a
+    // failure that repeats the one logged before for the same file is not logged again).
     virtual bool PrepareHistory() = 0;
     // Every history entry, newest first: HistoryID, ChangeDate, ChangeType ('deleted' or 'updated') and the
     // columns of tblMain as they were. No record set when there is no history.
     virtual RecordsetPtr LoadHistory() = 0;
-    // Writes entry lngHistoryID back through the trip table. A deleted trip is stored again with its Trip ID
-    // and values (a new ID), or, with blnNewTripID, under the Trip ID AddTrip's caller would form; an updated
-    // one is written over the stored trip of its Trip ID, which goes into the history itself (stored again
-    // when it is gone). strTripID receives the Trip ID the restored trip has.
+    // Writes entry lngHistoryID back through the trip table. A deleted trip is stored again with its Trip ID,
+    // values and kept ID (a new ID when another row has that one), or, with blnNewTripID, under the Trip ID
+    // AddTrip's caller would form and a new ID; an updated one is written over the one stored trip it was
+    // kept from (its ID and Trip ID), which goes into the history itself, and stored again when that trip
+    // is gone. strTripID receives the Trip ID the restored trip has.
     virtual std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) = 0;
     // Removes the entries made before the day datBefore. Returns how many, or -1 when nothing could be
     // removed (then the error log has an entry).
     virtual std::int32_t EmptyHistory(WendloDate& datBefore) = 0;
+    // Why the last PrepareHistory of this object returned false: the error number (SQLite's result code or
+    // one of the library's own) and, in strDescription, the text the error log has; 0 and no text after a
+    // PrepareHistory that returned true.
+    virtual std::int32_t HistoryFailure(std::string& strDescription) = 0;
 };
 
 // Class and interface identities.

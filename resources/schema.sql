@@ -1,5 +1,6 @@
 -- The trip log database: miles/miles.mil in the application folder.
--- ID is never written by the program and never reused after a delete (AUTOINCREMENT).
+-- ID is never given to another trip after a delete (AUTOINCREMENT); the program writes it only to give a restored
+-- trip its own ID back, so the history's entries of its earlier changes find it again.
 CREATE TABLE tblMain (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     TripID TEXT,

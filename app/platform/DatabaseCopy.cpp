@@ -121,12 +121,14 @@ BackupResult TakeDailyBackup(const std::string& database, const std::string& bac
     std::vector<std::string> dated;
     for (fs::directory_iterator it(backupsDir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string file = it->path().filename().string();
-        if (file != name && isBackupName(file) && it->is_regular_file())
+        // The names sort by date. One dated after today (the clock was once set ahead) is left alone and does
+        // not count, or it would outlive every real backup while each day's removed the day before's.
+        if (isBackupName(file) && file < name && it->is_regular_file())
             dated.push_back(file);
         else if (isPartName(file) && file != name + ".part")
             removeQuietly(it->path().string()); // an earlier day's copy that never finished
     }
-    std::sort(dated.begin(), dated.end()); // the names sort by date
+    std::sort(dated.begin(), dated.end());
     const size_t others = keep > 0 ? size_t(keep - 1) : 0;
     for (size_t i = 0; i + others < dated.size(); ++i) {
         if (fs::remove(backupsDir + "/" + dated[i], ec))

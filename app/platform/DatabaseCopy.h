@@ -25,8 +25,8 @@ struct BackupResult {
 };
 
 // Copies database into backupsDir/miles-YYYY-MM-DD.mil unless that day's backup is there, then removes
-// the oldest dated backups beyond keep. Only reads the database; a failure leaves it untouched and
-// leaves no partial backup behind.
+// the oldest dated backups beyond keep, today's counted; backups dated after today are neither counted nor
+// removed. Only reads the database; a failure leaves it untouched and leaves no partial backup behind.
 BackupResult TakeDailyBackup(const std::string& database, const std::string& backupsDir, const Date& today,
                              int keep = 14);
 

@@ -10,6 +10,7 @@
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 #include "shell/modGlobal.h"
+#include "trips/HistoryKeeping.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -174,10 +175,8 @@ void PrepareTripHistory() {
     // has no such interface and the program works without it.
     if (!objTrip || !objTrip->conDataBase)
         return;
-    int err = 0;
-    const std::shared_ptr<_Trip> object = CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripHistory);
-    if (object)
-        static_cast<_TripHistory*>(object.get())->PrepareHistory();
+    // One that cannot be changed now is tried again before the first change; the start-up stays silent.
+    KeepTripHistory(App::Path());
 }
 
 void ReportUnreadableTrips() {
@@ -239,12 +238,13 @@ bool StartUp() {
 
     RegisterLibrary();
 
+    QString backupNotice;
     if (CheckDatabase()) {
         // A damaged file is reported and what can still be read stays usable; it is not copied over the good
         // backups. A failed backup is logged and never stops the start-up.
         const bool sound = CheckDatabaseDamage();
         if (sound)
-            BackupDatabase();
+            backupNotice = BackupDatabase().notice;
         auto* main = frmMain::instance() ? frmMain::instance() : new frmMain;
         if (const int err = main->loadError()) {
             if (!StartUpFailure(err, ErrorDescription(err)))
@@ -274,6 +274,9 @@ bool StartUp() {
     Screen::setMousePointer(vbDefault);
 
     frmMain::instance()->show();
+    // Over the main window, once the program is usable.
+    if (!backupNotice.isEmpty())
+        MsgBox(backupNotice, vbExclamation | vbOKOnly, App::Title());
     return true;
 }
 

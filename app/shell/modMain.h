@@ -14,7 +14,8 @@ bool CheckDatabase();
 // file is damaged, that nothing is changed without asking, and where the backups are. True when sound.
 bool CheckDatabaseDamage();
 // Adds the trip history to a database from before it (the library does it in one transaction, touching no
-// trip). A database that cannot be changed goes on without history; the library logs why.
+// trip). A database that cannot be changed goes on without history, the library logs why, and the trip
+// windows try again before the first change.
 void PrepareTripHistory();
 // The trip record check could not read the trips at all: logs why and tells the user so.
 void ReportUnreadableTrips();

@@ -232,6 +232,23 @@ QStringList StoredTripIDs(Recordset* rs) {
     return ids;
 }
 
+QString SharedTripIDQuestion(qsizetype sharing, const QString& id, SharedTripIDWrite write) {
+    QString what;
+    switch (write) {
+    case SharedTripIDWrite::Save:
+        what = QStringLiteral("Saving gives all of them the values shown. Do you want to save anyway? ");
+        break;
+    case SharedTripIDWrite::Delete:
+        what = QStringLiteral("Deleting removes all of them. Do you want to delete anyway? ");
+        break;
+    case SharedTripIDWrite::Restore:
+        what = QStringLiteral("Restoring changes only the one this entry was kept from. Do you want to restore "
+                              "anyway? ");
+        break;
+    }
+    return QStringLiteral("%1 stored trips have the Trip ID %2. \r\n\r\n").arg(sharing).arg(id) + what;
+}
+
 std::optional<QString> TripIDAfter(const Recordset* rs) {
     if (!rs || !rs->isOpen() || rs->eof())
         return std::nullopt;

@@ -87,6 +87,10 @@ bool TripInputChanged(const TripInput& loaded, const TripInput& shown);
 // The identifiers read by RefreshTrip (the record set is read to its end).
 QStringList StoredTripIDs(Recordset* rs);
 
+// The question before a write to a Trip ID that sharing (two or more) stored trips have.
+enum class SharedTripIDWrite { Save, Delete, Restore };
+QString SharedTripIDQuestion(qsizetype sharing, const QString& id, SharedTripIDWrite write);
+
 // The identifier after the highest ID that GetNewTripID returned: T-1 for an empty table. Nothing when
 // the read produced no row, so the caller stops instead of inventing one.
 std::optional<QString> TripIDAfter(const Recordset* rs);

@@ -6,6 +6,7 @@
 #include "platform/TripCsv.h"
 #include "platform/TripListView.h"
 #include "shell/modGlobal.h"
+#include "trips/HistoryKeeping.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -170,10 +171,7 @@ bool frmEditTrip::ConfirmSharedTripID(const QString& id, bool deleting) {
     SetMousePointer(this, vbDefault);
     if (sharing < 2)
         return true;
-    const QString what = deleting ? QStringLiteral("Deleting removes all of them. Do you want to delete anyway? ")
-                                  : QStringLiteral("Saving gives all of them the values shown. Do you want to save "
-                                                   "anyway? ");
-    return MsgBox(QStringLiteral("%1 stored trips have the Trip ID %2. \r\n\r\n").arg(sharing).arg(id) + what,
+    return MsgBox(SharedTripIDQuestion(sharing, id, deleting ? SharedTripIDWrite::Delete : SharedTripIDWrite::Save),
                   vbYesNo | vbExclamation | vbDefaultButton2) == vbYes;
 }
 
@@ -211,6 +209,7 @@ bool frmEditTrip::StoreTrip() {
         return false;
     if (!ConfirmSharedTripID(id, false))
         return false;
+    KeepHistoryBeforeChange(App::Path());
     // A failed update keeps the fields and the loaded trip, so the user can try again.
     if (!GatherAndStore([id] { return std::optional<QString>(id); }, true)) {
         MsgBox(QStringLiteral("Trip Record was NOT Updated! "), vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
@@ -251,6 +250,7 @@ void frmEditTrip::cmdDelete_Click() {
         return;
     if (!ConfirmSharedTripID(lblID->text(), true))
         return;
+    KeepHistoryBeforeChange(App::Path());
     std::string strID = lblID->text().toStdString();
     bool deleted = false;
     if (objTrip) {

@@ -9,6 +9,7 @@
 #include "platform/TripLoader.h"
 #include "shell/modGlobal.h"
 #include "trips/TripHistoryModel.h"
+#include "trips/TripRules.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -46,6 +47,10 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     findRow->addWidget(lblFind);
     findRow->addWidget(txtFind, 1);
     findRow->addWidget(lblCount);
+    lblNotKept = new QLabel(this);
+    lblNotKept->setObjectName(QStringLiteral("lblNotKept"));
+    lblNotKept->setWordWrap(true);
+    lblNotKept->hide();
 
     model_ = new TripHistoryModel(this);
     filter_ = new TripHistoryFilter(this);
@@ -90,6 +95,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(findRow);
+    layout->addWidget(lblNotKept);
     layout->addWidget(lvHistory, 1);
     layout->addLayout(buttons);
     setTabOrder(txtFind, lvHistory);
@@ -105,6 +111,11 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
 
     int err = 0;
     trip_ = CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripHistory);
+    // An older file gains its history here when it can be written now.
+    const int pointer = Screen::MousePointer();
+    Screen::setMousePointer(vbHourglass);
+    keeping_ = KeepTripHistory(App::Path());
+    Screen::setMousePointer(pointer);
     FillHistoryList();
     lvHistory->setFocus(Qt::OtherFocusReason);
 }
@@ -125,6 +136,13 @@ void frmTripHistory::FillHistoryList() {
     if (rows)
         rows->Close();
     updateCount();
+    QString why;
+    if (!keeping_.kept)
+        why = QStringLiteral("Deleted and changed trips are not kept: ") + keeping_.reason;
+    else if (!rows)
+        why = QStringLiteral("The history could not be read. ") + errorLogText().trimmed();
+    lblNotKept->setText(why);
+    lblNotKept->setVisible(!why.isEmpty());
     QModelIndex current = filter_->index(0, 0);
     for (int row = 0; chosenId >= 0 && row < model_->rowCount(); ++row) {
         if (model_->historyId(row) == chosenId) {
@@ -159,6 +177,9 @@ void frmTripHistory::cmdRestore_Click() {
     }
     const int row = current.row();
     const QString tripId = model_->tripId(row);
+    const bool changed = model_->changeType(row) == QLatin1String("updated");
+    if (changed && !confirmSharedTripID(tripId))
+        return;
     std::int64_t entry = model_->historyId(row);
     bool newTripId = false;
     std::string restoredAs;
@@ -167,7 +188,9 @@ void frmTripHistory::cmdRestore_Click() {
     SetMousePointer(this, vbDefault);
     if (result == WENDLO_RESTORE_ID_TAKEN) {
         const int answer = MsgBox(QStringLiteral("A stored trip already has the Trip ID ") + tripId +
-                                      QStringLiteral(".\r\n\r\nRestore the deleted trip under a new Trip ID? "),
+                                      (changed ? QStringLiteral(".\r\n\r\nRestore the trip under a new Trip ID? ")
+                                               : QStringLiteral(".\r\n\r\nRestore the deleted trip under a new "
+                                                                "Trip ID? ")),
                                   vbYesNo | vbQuestion | vbDefaultButton2);
         if (answer != vbYes)
             return;
@@ -193,6 +216,11 @@ void frmTripHistory::cmdRestore_Click() {
     case WENDLO_RESTORE_NO_ENTRY:
         MsgBox(QStringLiteral("This entry is no longer in the history. "), vbExclamation | vbOKOnly);
         break;
+    case WENDLO_RESTORE_UNUSABLE:
+        // Such a trip could be neither deleted nor saved again.
+        MsgBox(QStringLiteral("This entry cannot be restored: it has no Trip ID, or text where a number belongs. "),
+               vbExclamation | vbOKOnly);
+        return;
     default:
         MsgBox(QStringLiteral("Trip ") + tripId + QStringLiteral(" was NOT restored! ") + errorLogText(),
                vbCritical | vbOKOnly);
@@ -203,6 +231,17 @@ void frmTripHistory::cmdRestore_Click() {
         emit tripsChanged();
         emit tripRestored(now.isEmpty() ? tripId : now);
     }
+}
+
+bool frmTripHistory::confirmSharedTripID(const QString& id) {
+    SetMousePointer(this, vbHourglass);
+    const RecordsetPtr ids = trip_->RefreshTrip();
+    const auto sharing = StoredTripIDs(ids.get()).count(id);
+    if (ids)
+        ids->Close();
+    SetMousePointer(this, vbDefault);
+    return sharing < 2 || MsgBox(SharedTripIDQuestion(sharing, id, SharedTripIDWrite::Restore),
+                                 vbYesNo | vbExclamation | vbDefaultButton2) == vbYes;
 }
 
 void frmTripHistory::cmdEmpty_Click() {

@@ -3,6 +3,7 @@
 // the earlier values of a changed one are restored, and old entries emptied.
 
 #include "Wendlo.h"
+#include "trips/HistoryKeeping.h"
 
 #include <QWidget>
 
@@ -24,6 +25,7 @@ public:
 
     QLineEdit* txtFind = nullptr;
     QLabel* lblCount = nullptr;
+    QLabel* lblNotKept = nullptr; // why the list is empty or cannot be read, when it is
     QTreeView* lvHistory = nullptr;
     QPushButton* cmdRestore = nullptr;
     DateBox* datEmpty = nullptr;
@@ -49,8 +51,11 @@ private:
     void txtFind_Change();
     void updateCount();
     _TripHistory* history() const;
+    // A changed entry goes back to the one trip it was kept from: asks first when other trips share its Trip ID.
+    bool confirmSharedTripID(const QString& id);
 
     std::shared_ptr<_Trip> trip_; // asked for by the history interface; null with an older library
+    HistoryKeeping keeping_;      // as found when the window opened
     TripHistoryModel* model_ = nullptr;
     TripHistoryFilter* filter_ = nullptr;
 };

@@ -95,6 +95,8 @@ TEST_F(WendloTest, InitializationFailureShowsItsMessageAndLogsBothVariants) {
 TEST_F(WendloTest, TripWriteFailuresLogANewFileThenAppend) {
     Db db(dir_->database());
     ASSERT_TRUE(db.exec("INSERT INTO tblMain (TripID) VALUES ('T-1')"));
+    ASSERT_TRUE(addOtherTrip());
+    const std::string other = otherTrip();
     rejectWrites(dir_->database(), "tblMain", "INSERT");
     rejectWrites(dir_->database(), "tblMain", "UPDATE");
 
@@ -112,8 +114,9 @@ TEST_F(WendloTest, TripWriteFailuresLogANewFileThenAppend) {
     EXPECT_EQ(logWithoutMoments(dir_->errorLog()), first);
 
     EXPECT_TRUE(shown().empty());
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
-    EXPECT_EQ(db.scalar("SELECT Destination FROM tblMain"), "NULL");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
+    EXPECT_EQ(db.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-1'"), "NULL");
+    EXPECT_EQ(otherTrip(), other);
 }
 
 struct ProfileCase {
@@ -150,12 +153,13 @@ INSTANTIATE_TEST_SUITE_P(Profile, ProfileFailure,
 TEST_F(WendloTest, AFailedDeleteIsNotReportedAsDoneEvenAfterYes) {
     Db db(dir_->database());
     ASSERT_TRUE(db.exec("INSERT INTO tblMain (TripID) VALUES ('T-1')"));
+    ASSERT_TRUE(addOtherTrip());
     rejectWrites(dir_->database(), "tblMain", "DELETE");
     answer(vbYes);
     std::string id = "T-1";
     EXPECT_FALSE(trip().DeleteTrip(id));
     EXPECT_EQ(shown().size(), 1u);
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
     EXPECT_FALSE(FileExists(dir_->errorLog())); // deletes log nothing
 }
 
@@ -384,11 +388,12 @@ TEST_F(WendloTest, AFailedCommitRollsTheWriteBack) {
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "0");
 
     ASSERT_TRUE(addTrip(TripValues{}));
+    ASSERT_TRUE(addOtherTrip());
     lib_->commitFaults(1);
     answer(vbYes);
     std::string id = "T-1";
     EXPECT_FALSE(trip().DeleteTrip(id));
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
 }
 
 // Under another connection's exclusive lock, a call waits one busy timeout, not one per statement it runs;
@@ -430,6 +435,7 @@ TEST_F(WendloTest, ACallWaitsOneBusyTimeoutUnderAnExclusiveLock) {
 // delete run on its own: it would be committed before the user is asked, and No could not bring the row back.
 TEST_F(WendloTest, ADeleteWithoutItsTransactionNeverRuns) {
     ASSERT_TRUE(addTrip(TripValues{}));
+    ASSERT_TRUE(addOtherTrip());
     Db other(dir_->database());
     ASSERT_TRUE(other.exec("BEGIN IMMEDIATE;"));
     // Released after the delete's begin has given up, while a delete run without it would still be waiting.
@@ -442,6 +448,6 @@ TEST_F(WendloTest, ADeleteWithoutItsTransactionNeverRuns) {
     EXPECT_FALSE(trip().DeleteTrip(id));
     release.join();
     ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(other.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(other.scalar("SELECT COUNT(*) FROM tblMain"), "2");
     EXPECT_FALSE(FileExists(dir_->errorLog())); // deletes log nothing
 }

@@ -95,6 +95,7 @@ TEST_F(HistoryTest, DeleteAndUpdateKeepTheRowAsItWasAndSendTheSameStatements) {
     ASSERT_TRUE(addTrip(second));
     Db db(dir_->database());
     const std::string original = rowOf(db, "tblMain", "TripID = 'T-1'");
+    const std::string other = rowOf(db, "tblMain", "TripID = 'T-2'");
 
     TripValues changed = hostileTrip();
     changed.text[2] = "Boston";
@@ -138,6 +139,7 @@ TEST_F(HistoryTest, DeleteAndUpdateKeepTheRowAsItWasAndSendTheSameStatements) {
     EXPECT_EQ(db.scalar("SELECT group_concat(ChangeType) FROM tblTripHistory"), "updated,deleted");
     EXPECT_EQ(rowOf(db, "tblTripHistory", "ChangeType = 'deleted'"), edited);
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(rowOf(db, "tblMain", "TripID = 'T-2'"), other);
 
     auto rows = history_->LoadHistory();
     ASSERT_TRUE(rows);
@@ -148,12 +150,16 @@ TEST_F(HistoryTest, DeleteAndUpdateKeepTheRowAsItWasAndSendTheSameStatements) {
     EXPECT_FALSE(FileExists(dir_->errorLog()));
 }
 
-// A deleted trip comes back with every value and its Trip ID; once back, a second restore finds the
+// A deleted trip comes back with every value, its Trip ID and its ID; once back, a second restore finds the
 // Trip ID taken and stores it only under a new one. Restoring an edit undoes it, and is undone in turn.
 TEST_F(HistoryTest, RestoreGivesBackDeletedAndOverwrittenTrips) {
     ASSERT_TRUE(addTrip(hostileTrip()));
+    TripValues bystander = hostileTrip();
+    bystander.text = {"T-2", "", "Peoria"};
+    ASSERT_TRUE(addTrip(bystander));
     Db db(dir_->database());
     const std::string original = rowOf(db, "tblMain", "TripID = 'T-1'");
+    const std::string other = rowOf(db, "tblMain", "TripID = 'T-2'");
     std::string id = "T-1";
     answer(vbYes);
     ASSERT_TRUE(trip().DeleteTrip(id));
@@ -163,12 +169,13 @@ TEST_F(HistoryTest, RestoreGivesBackDeletedAndOverwrittenTrips) {
     EXPECT_EQ(restore(deleted, false, &restoredAs), WENDLO_RESTORED);
     EXPECT_EQ(restoredAs, "T-1");
     EXPECT_EQ(rowOf(db, "tblMain", "TripID = 'T-1'"), original);
-    EXPECT_EQ(db.scalar("SELECT ID FROM tblMain"), "2"); // IDs are never reused
+    EXPECT_EQ(db.scalar("SELECT ID FROM tblMain WHERE TripID = 'T-1'"), "1"); // its own ID back
 
     EXPECT_EQ(restore(deleted, false, &restoredAs), WENDLO_RESTORE_ID_TAKEN);
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
     EXPECT_EQ(restore(deleted, true, &restoredAs), WENDLO_RESTORED);
     EXPECT_EQ(restoredAs, "T-3");
+    EXPECT_EQ(db.scalar("SELECT ID FROM tblMain WHERE TripID = 'T-3'"), "3");
     EXPECT_EQ(rowOf(db, "tblMain", "TripID = 'T-3'").substr(5), original.substr(5)); // all but 'T-1'
 
     TripValues changed = hostileTrip();
@@ -192,6 +199,47 @@ TEST_F(HistoryTest, RestoreGivesBackDeletedAndOverwrittenTrips) {
     EXPECT_EQ(rowOf(db, "tblMain", "TripID = 'T-1'"), original);
 
     EXPECT_EQ(restore(9999, false), WENDLO_RESTORE_NO_ENTRY);
+    EXPECT_EQ(rowOf(db, "tblMain", "TripID = 'T-2'"), other);
+    EXPECT_FALSE(FileExists(dir_->errorLog()));
+}
+
+// An entry goes back to the one row it was kept from (its ID with its Trip ID), whatever other trips share
+// the Trip ID; an entry no trip could be deleted or saved from again is refused. Nothing else changes.
+TEST_F(HistoryTest, RestoreWritesTheKeptRowOnlyAndRefusesUnusableEntries) {
+    const struct {
+        const char* name;
+        const char* entry; // ChangeType, ID, TripID, Destination, Rate, Miles
+        std::int32_t result;
+        const char* stored; // ID:TripID:Destination of every stored trip afterwards
+    } cases[] = {
+        {"changed, Trip ID shared", "'updated',2,'T-1','b before',0.5,7", WENDLO_RESTORED_OVER,
+         "1:T-1:a 2:T-1:b before 3:T-3:c"},
+        {"changed, trip gone", "'updated',4,'T-4','d',0.5,7", WENDLO_RESTORED, "1:T-1:a 2:T-1:b 3:T-3:c 4:T-4:d"},
+        {"changed, trip gone, Trip ID taken", "'updated',4,'T-3','d',0.5,7", WENDLO_RESTORE_ID_TAKEN,
+         "1:T-1:a 2:T-1:b 3:T-3:c"},
+        {"changed, its ID now another trip's", "'updated',3,'T-7','g',0.5,7", WENDLO_RESTORED,
+         "1:T-1:a 2:T-1:b 3:T-3:c 10:T-7:g"},
+        {"deleted, ID free", "'deleted',4,'T-4','d',NULL,NULL", WENDLO_RESTORED, "1:T-1:a 2:T-1:b 3:T-3:c 4:T-4:d"},
+        {"no Trip ID", "'deleted',4,NULL,'d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
+        {"blank Trip ID", "'updated',2,'  ','d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
+        {"text for a rate", "'updated',2,'T-1','d','abc',7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
+        {"a fraction for an ID", "'updated',2.5,'T-1','d',0.5,7", WENDLO_RESTORE_UNUSABLE, "1:T-1:a 2:T-1:b 3:T-3:c"},
+    };
+    Db db(dir_->database());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(db.exec("DELETE FROM tblMain; DELETE FROM tblTripHistory; UPDATE sqlite_sequence SET seq = 9 "
+                            "WHERE name = 'tblMain'; INSERT INTO tblMain (ID, TripID, Destination, Rate, Miles) "
+                            "VALUES (1,'T-1','a',0.5,7), (2,'T-1','b',0.5,7), (3,'T-3','c',0.5,7);"));
+        ASSERT_TRUE(db.exec(std::string("INSERT INTO tblTripHistory (ChangeType, ID, TripID, Destination, Rate, "
+                                        "Miles) VALUES (") +
+                            c.entry + ");"))
+            << db.lastError;
+        EXPECT_EQ(restore(std::stoll(newest(db)), false), c.result);
+        EXPECT_EQ(db.scalar("SELECT group_concat(ID||':'||TripID||':'||Destination, ' ') FROM (SELECT * FROM "
+                            "tblMain ORDER BY ID)"),
+                  c.stored);
+    }
     EXPECT_FALSE(FileExists(dir_->errorLog()));
 }
 
@@ -246,7 +294,8 @@ TEST_F(HistoryTest, AnOlderDatabaseGainsTheHistoryUntouched) {
     EXPECT_FALSE(FileExists(dir_->errorLog()));
 }
 
-// A database file that cannot be written works as before, without history, and says why once.
+// A database file that cannot be written works as before, without history, and says why: to the caller at
+// every try, in the log once.
 TEST_F(HistoryTest, AReadOnlyDatabaseWorksWithoutHistory) {
     {
         Db db(dir_->database());
@@ -257,13 +306,17 @@ TEST_F(HistoryTest, AReadOnlyDatabaseWorksWithoutHistory) {
     const std::string result = RunUnprivileged(dir_->path(), [this] {
         ::chmod(dir_->database().c_str(), 0444);
         const bool prepared = history_->PrepareHistory();
+        const bool again = history_->PrepareHistory();
+        std::string why;
+        const std::int32_t failure = history_->HistoryFailure(why);
         auto trips = trip().LoadTrip();
         auto entries = history_->LoadHistory();
-        return "prepared=" + std::to_string(prepared) +
+        return "prepared=" + std::to_string(prepared) + std::to_string(again) +
+               " failure=" + std::to_string(failure & 0xff) + (why.empty() ? " no reason" : "") +
                " trips=" + std::to_string(trips ? static_cast<long>(trips->RecordCount()) : -1) +
                " history=" + std::to_string(entries ? 1 : 0);
     });
-    EXPECT_EQ(result, "prepared=0 trips=1 history=0");
+    EXPECT_EQ(result, "prepared=00 failure=8 trips=1 history=0"); // SQLITE_READONLY
     EXPECT_EQ(ReadFile(dir_->database()), before);
     const std::string log = ReadFile(dir_->errorLog());
     EXPECT_NE(log.find("PrepareHistory - DLL Function"), std::string::npos);

@@ -71,19 +71,25 @@ TEST_F(WendloTest, UpdateTripSendsItsUpdateWithTheDoubleBlanks) {
     TripValues v = sampleTrip();
     v.text[2] = "Denver";
     ASSERT_TRUE(addTrip(v));
+    ASSERT_TRUE(addOtherTrip());
+    const std::string other = otherTrip();
     ASSERT_TRUE(updateTrip(sampleTrip()));
     EXPECT_EQ(lastStatement(), kUpdateSample);
     Db db(dir_->database());
     EXPECT_EQ(db.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-1'"), "O'Hare");
+    EXPECT_EQ(otherTrip(), other);
 }
 
 TEST_F(WendloTest, UpdateTripOfAnUnknownIdentifierChangesNothingAndSucceeds) {
     ASSERT_TRUE(addTrip(sampleTrip()));
+    ASSERT_TRUE(addOtherTrip());
+    const std::string other = otherTrip();
     TripValues v = sampleTrip();
     v.text = {"T-99", "x", "Nowhere"};
     EXPECT_TRUE(updateTrip(v));
     Db db(dir_->database());
-    EXPECT_EQ(db.scalar("SELECT group_concat(Destination) FROM tblMain"), "O'Hare");
+    EXPECT_EQ(db.scalar("SELECT group_concat(Destination) FROM tblMain WHERE TripID = 'T-1'"), "O'Hare");
+    EXPECT_EQ(otherTrip(), other);
 }
 
 TEST_F(WendloTest, AmountsOfZeroAreWrittenAsZero) {
@@ -218,31 +224,41 @@ TEST_F(WendloTest, NoConnectionIsHeldBetweenCalls) {
     EXPECT_TRUE(db.exec("BEGIN EXCLUSIVE; COMMIT;")) << db.lastError;
 }
 
+// The question says where the trip can be restored from only when the delete went into the history.
 TEST_F(WendloTest, DeleteAsksFirstAndOnlyYesRemovesTheRow) {
+    const std::string question = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
+    const std::string restorable =
+        question +
+        "\r\n\r\nUntil the history is emptied, it can be restored from Utilities > Deleted and Changed Trips.";
     ASSERT_TRUE(addTrip(TripValues{}));
+    ASSERT_TRUE(addOtherTrip());
+    const std::string other = otherTrip();
+    Db db(dir_->database());
     std::string id = "T-1";
 
     answer(vbNo);
     EXPECT_FALSE(trip().DeleteTrip(id));
     EXPECT_EQ(lastStatement(), "DELETE FROM tblMain WHERE TripID = 'T-1';");
     ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(shown()[0].text, "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!");
+    EXPECT_EQ(shown()[0].text, restorable);
     EXPECT_EQ(shown()[0].title, "** WARNING **");
     EXPECT_EQ(shown()[0].style, vbYesNo | vbQuestion | vbDefaultButton2);
-    Db db(dir_->database());
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
 
     answer(vbYes);
     EXPECT_TRUE(trip().DeleteTrip(id));
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "0");
+    EXPECT_EQ(db.scalar("SELECT group_concat(TripID) FROM tblMain"), "T-Other");
 
-    // Yes on an identifier that matches nothing: the delete ran and committed.
+    // Yes on an identifier that matches nothing: the delete ran and committed; nothing went into the history.
     answer(vbYes);
     EXPECT_TRUE(trip().DeleteTrip(id));
+    EXPECT_EQ(shown().back().text, question);
+    EXPECT_EQ(otherTrip(), other);
 }
 
 TEST_F(WendloTest, TheDeleteIsNotVisibleToOthersWhileTheQuestionIsOpen) {
     ASSERT_TRUE(addTrip(TripValues{}));
+    ASSERT_TRUE(addOtherTrip());
     std::string id = "T-1";
     Db db(dir_->database());
     std::string seen;
@@ -258,12 +274,13 @@ TEST_F(WendloTest, TheDeleteIsNotVisibleToOthersWhileTheQuestionIsOpen) {
         },
         &probe);
     EXPECT_FALSE(trip().DeleteTrip(id));
-    EXPECT_EQ(seen, "1");
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(seen, "2");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
 }
 
 TEST_F(WendloTest, WithoutAHandlerTheDefaultButtonIsTaken) {
     ASSERT_TRUE(addTrip(TripValues{}));
+    ASSERT_TRUE(addOtherTrip());
     lib_->setMessageHandler(nullptr, nullptr);
     std::string id = "T-1";
     testing::internal::CaptureStderr();
@@ -271,7 +288,7 @@ TEST_F(WendloTest, WithoutAHandlerTheDefaultButtonIsTaken) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Delete this Trip Record?"), std::string::npos);
     Db db(dir_->database());
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "2");
 }
 
 TEST_F(WendloTest, ConnectionStringAndApplicationFolder) {

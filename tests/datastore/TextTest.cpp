@@ -210,9 +210,12 @@ TEST_P(HostileText, RoundTripsThroughEveryWrite) {
     TripValues v;
     v.text = {h, h, h};
     ASSERT_TRUE(addTrip(v));
+    // The identifier goes into the WHERE of the update and the delete: they must reach no other trip.
+    ASSERT_TRUE(addOtherTrip());
+    const std::string other = otherTrip();
     auto rs = trip().LoadTrip();
     ASSERT_TRUE(rs);
-    ASSERT_EQ(rs->RecordCount(), 1u);
+    ASSERT_EQ(rs->RecordCount(), 2u);
     EXPECT_EQ(rs->Fields("TripID").toString(), storedExact(h));
     EXPECT_EQ(rs->Fields("Notes").toString(), storedCleaned(h));
     EXPECT_EQ(rs->Fields("Destination").toString(), storedCleaned(h));
@@ -226,7 +229,7 @@ TEST_P(HostileText, RoundTripsThroughEveryWrite) {
     ASSERT_TRUE(updateTrip(v));
     rs = trip().LoadTrip();
     ASSERT_TRUE(rs);
-    ASSERT_EQ(rs->RecordCount(), 1u);
+    ASSERT_EQ(rs->RecordCount(), 2u);
     EXPECT_EQ(rs->Fields("Notes").toString(), storedCleaned("x" + h + "x"));
     EXPECT_EQ(rs->Fields("Destination").toString(), storedCleaned(h + "y"));
 
@@ -247,7 +250,8 @@ TEST_P(HostileText, RoundTripsThroughEveryWrite) {
     answer(vbYes);
     EXPECT_TRUE(trip().DeleteTrip(id));
     Db db(dir_->database());
-    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "0");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM tblMain"), "1");
+    EXPECT_EQ(otherTrip(), other);
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name IN ('tblMain','tblOwner')"),
               "2");
     EXPECT_FALSE(FileExists(dir_->errorLog()));

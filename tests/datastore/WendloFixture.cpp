@@ -169,6 +169,21 @@ bool WendloTest::updateTrip(TripValues v) {
     return trip_->UpdateTrip(v.text, v.date, v.miles, v.numbers, v.money, v.rate);
 }
 
+bool WendloTest::addOtherTrip() const {
+    Db db(dir_->database());
+    return db.exec("INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,EndOdometer,Miles,Fuel,Parking,Meals,"
+                   "Motel,Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,Notes) VALUES ('T-Other','Peoria',"
+                   "0.5,10,20,10,1.25,2,3,4,5,6,7,8,5,46.25,'1/2/2008','untouched');");
+}
+
+std::string WendloTest::otherTrip() const {
+    Db db(dir_->database());
+    return db.scalar("SELECT group_concat(quote(ID)||quote(Destination)||quote(Rate)||quote(StartOdometer)||"
+                     "quote(EndOdometer)||quote(Miles)||quote(Fuel)||quote(Parking)||quote(Meals)||quote(Motel)||"
+                     "quote(Phone)||quote(Repairs)||quote(Towing)||quote(Expense)||quote(Mileage)||quote(TotalTrip)||"
+                     "quote(StartDate)||quote(Notes)) FROM tblMain WHERE TripID = 'T-Other'");
+}
+
 std::vector<std::string> WendloTest::owner(const std::string& last) const {
     return {last, "Anne", "1 Main St", "Springfield", "IL", "62701", "anne@example.com", "Anne " + last, last + "1"};
 }

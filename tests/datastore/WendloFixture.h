@@ -102,6 +102,10 @@ protected:
     bool addTrip(TripValues v);
     bool updateTrip(TripValues v);
     std::vector<std::string> owner(const std::string& last = "Smith") const;
+    // A trip no test writes to, stored directly (Trip ID T-Other): a write to another trip must leave it as
+    // otherTrip() gives it now. True when stored.
+    bool addOtherTrip() const;
+    std::string otherTrip() const;
 
     // Queues the answer of the next box that has buttons other than OK.
     void answer(int a) { answers_.push_back(a); }

@@ -117,6 +117,30 @@ TEST(DailyBackup, OncePerDayKeepsTheFourteenMostRecentAndOnlyItsOwnFiles) {
     EXPECT_EQ(expected.filter(".mil").size(), 16) << "14 backups and the user's two files";
 }
 
+// Backups dated after today, from a clock once set ahead, neither count nor go: the 14 newest up to today stay.
+TEST(DailyBackup, BackupsDatedAfterTodayAreLeftAloneAndNotCounted) {
+    QTemporaryDir tmp;
+    const QString db = tmp.path() + "/miles.mil", dir = tmp.path() + "/backups";
+    makeLog(db, 1);
+    QDir().mkpath(dir);
+    const QDate today(2026, 3, 1);
+    QStringList future;
+    for (int days : {5, 30, 400}) {
+        future << QString::fromStdString(dbcopy::BackupName(day(today.addDays(days))));
+        QFile(dir + "/" + future.last()).open(QIODevice::WriteOnly);
+    }
+    for (int i = 14; i >= 1; --i)
+        ASSERT_EQ(dbcopy::TakeDailyBackup(s(db), s(dir), day(today.addDays(-i))).kind, dbcopy::BackupResult::Taken);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(dbcopy::TakeDailyBackup(s(db), s(dir), day(today.addDays(i))).kind, dbcopy::BackupResult::Taken);
+        QStringList expected = future;
+        for (int k = i - 13; k <= i; ++k)
+            expected << QString::fromStdString(dbcopy::BackupName(day(today.addDays(k))));
+        expected.sort();
+        EXPECT_EQ(backups(dir), expected) << i;
+    }
+}
+
 TEST(DailyBackup, IsConsistentWhileAReaderHoldsTheDatabase) {
     QTemporaryDir tmp;
     const QString db = tmp.path() + "/miles.mil";

@@ -172,10 +172,11 @@ TEST(TripTableModel, TheFilterKeepsMatchingRowsAndCountsThem) {
         {"first second", {}, {}, {"T-1"}}, // a line break matches a blank
         {"t-1", {}, {}, {"T-1", "T-10"}},  // in the Trip ID
         {"bostonfirst", {}, {}, {}},       // never across two fields
-        {"", QDate(2007, 10, 1), {}, {"T-2", "t-3"}},
+        {"", QDate(2007, 10, 2), {}, {"T-2", "t-3"}},
         {"", {}, QDate(2007, 10, 2), {"T-2", "T-1"}},
         {"", QDate(2007, 9, 30), QDate(2007, 10, 2), {"T-2", "T-1"}},
         {"r", QDate(2007, 10, 2), QDate(2008, 1, 15), {"T-2", "t-3"}},
+        {"", QDate(2008, 1, 15), QDate(2008, 1, 15), {"t-3"}}, // one day, stored with a time of day
         {"", {}, {}, sorted}, // cleared: every row, still in the list's sort
     };
     for (const auto& c : cases) {

@@ -38,7 +38,7 @@ SummaryTrip trip(const QString& id, const QDate& date, std::int64_t start, std::
 TEST(SummarizeTripsTest, MonthsTotalsAndContinuityOfThePeriodOnly) {
     const SummaryTrips trips = {
         trip("T-1", QDate(2024, 12, 30), 900, 1000),  // before the period
-        trip("T-2", QDate(2025, 1, 5), 1000, 1100),   // continues T-1, but T-1 is outside
+        trip("T-2", QDate(2025, 1, 1), 1000, 1100),   // the first day counts; continues T-1, which is outside
         trip("T-3", QDate(2025, 1, 9), 1150, 1200),   // gap of 50 after T-2
         trip("T-5", QDate(2025, 3, 2), 1180, 1300),   // overlap of 20 with T-3
         trip("T-4", QDate(2025, 3, 2), 1300, 1320),   // same day, higher start: after T-5, continuous
@@ -77,8 +77,10 @@ TEST(SummarizeTripsTest, MonthsTotalsAndContinuityOfThePeriodOnly) {
     EXPECT_EQ(TripYears(trips), (std::vector<int>{2026, 2025, 2024}));
     EXPECT_EQ(PeriodText(QDate(2025, 1, 1), QDate(2025, 12, 31)), "Year 2025");
     EXPECT_EQ(PeriodText(QDate(2024, 11, 15), QDate(2025, 2, 10)), "11/15/2024 to 2/10/2025");
-    // A range across years has a line for every month it touches.
-    EXPECT_EQ(SummarizeTrips(trips, QDate(2024, 11, 15), QDate(2025, 2, 10)).months.size(), 4u);
+    // A range across years has a line for every month it touches, and its first and last days count.
+    const YearSummary range = SummarizeTrips(trips, QDate(2024, 12, 30), QDate(2025, 3, 2));
+    EXPECT_EQ(range.months.size(), 4u);
+    EXPECT_EQ(range.totals.trips, 5); // T-1 on the first day to T-5 and T-4 on the last
     EXPECT_TRUE(SummarizeTrips(trips, QDate(2030, 1, 1), QDate(2030, 6, 30)).totals.trips == 0);
 }
 
@@ -133,6 +135,12 @@ protected:
             }
         }
         sql += "INSERT INTO tblMain (TripID,StartDate,Miles,TotalTrip) VALUES ('T-X','someday',5,5);";
+        // On the first and last days of the periods below, in the stored forms, without odometer readings.
+        for (const char* day : {"12/31/2024", "2025-12-31", "11/15/2024 10:30:00", "2/10/2025"})
+            sql += QString("INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,EndOdometer,Miles,Fuel,Parking,"
+                           "Meals,Motel,Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate) VALUES ('T-Edge',"
+                           "'Edge',0.545,0,0,17,1.5,0.25,0,0,0,0,0,0,9.27,11.02,'%1');")
+                       .arg(day);
         folder.exec(sql + "COMMIT;");
     }
     void TearDown() override {

@@ -38,24 +38,35 @@ TEST_F(BackupTest, StartUpTakesTheDaysBackupOfTheFoundDatabase) {
     EXPECT_EQ(script.count(), 0);
 }
 
-TEST_F(BackupTest, AFailingBackupIsLoggedAndTheProgramStartsWithTheDatabaseUnchanged) {
+// A failed backup stops nothing: it is logged, and the user is told once a day, over the main window.
+TEST_F(BackupTest, AFailingBackupIsLoggedToldOnceADayAndTheProgramStartsWithTheDatabaseUnchanged) {
     folder.addOwner("Anne", "Smith");
     folder.addTrip("Springfield");
     // A file where the backups folder belongs: no folder can be made there, whoever runs the test.
     QFile blocker(folder.path() + "/miles/backups");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    AppendProgramErrorLog(5, "another failure today", "Another Procedure");
     const QByteArray before = sha256(folder.databasePath());
     MsgBoxScript script;
     ASSERT_TRUE(StartUp());
     ASSERT_NE(frmMain::instance(), nullptr);
     EXPECT_TRUE(frmMain::instance()->isVisible());
-    EXPECT_EQ(script.count(), 0) << "a backup failure shows no box";
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.last().text.startsWith("Today's backup of the trips could not be made:\r\ncannot create "))
+        << script.last().text.toStdString();
+    EXPECT_TRUE(script.last().text.endsWith(folder.errorLogPath())) << script.last().text.toStdString();
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+    EXPECT_EQ(script.last().title, "Odomark");
     EXPECT_EQ(sha256(folder.databasePath()), before);
     const QByteArray log = contents(folder.errorLogPath());
     EXPECT_TRUE(log.contains("Error: 75\r\nDaily Backup Procedure\r\n---\r\nThe daily backup failed: ")) << log.data();
     EXPECT_TRUE(log.contains("miles/backups")) << log.data();
-    // The next day's start tries again and logs again; the database is still untouched.
-    EXPECT_FALSE(BackupDatabase(QDate::currentDate().addDays(1)));
+    // Later the same day it fails and is logged again, without a word; the next day's start tells again.
+    EXPECT_EQ(BackupDatabase().notice, QString());
+    EXPECT_EQ(contents(folder.errorLogPath()).count("Daily Backup Procedure"), 2);
+    const DailyBackupResult tomorrow = BackupDatabase(QDate::currentDate().addDays(1));
+    EXPECT_FALSE(tomorrow.taken);
+    EXPECT_FALSE(tomorrow.notice.isEmpty());
     EXPECT_EQ(sha256(folder.databasePath()), before);
 }

@@ -27,16 +27,19 @@ const QString kRunning = "Odomark is already running on this computer! ";
 
 using StartUpTest = ShellFixture;
 
-// Another copy of the program: a separate process holding the folder's lock until it is killed.
+// Another copy of the program: a separate process that takes the folder's lock with the program's own code
+// and holds it until it is killed.
 class OtherCopy {
 public:
-    explicit OtherCopy(const QString& lockPath) {
-        // One process from the lock to the end: the shell locks its descriptor, then becomes the sleep.
-        process_.start("sh", {"-c", "exec 9>>\"$1\" && flock -n 9 && echo locked && exec sleep 60", "sh", lockPath});
-        held_ = process_.waitForReadyRead(10000) && process_.readAll().startsWith("locked");
+    explicit OtherCopy(const QString& appFolder) {
+        process_.start(LOCK_HOLDER, {appFolder});
+        if (process_.waitForReadyRead(10000))
+            said_ = process_.readLine().trimmed();
     }
     ~OtherCopy() { crash(); }
-    bool held() const { return held_; }
+    bool held() const { return said_ == "Taken"; }
+    // What its lock call returned: "Taken", "HeldElsewhere" or "Unavailable".
+    const QByteArray& said() const { return said_; }
     // Ends the way a crash does: nothing is cleaned up, the lock file stays behind.
     void crash() {
         process_.kill();
@@ -45,11 +48,11 @@ public:
 
 private:
     QProcess process_;
-    bool held_ = false;
+    QByteArray said_;
 };
 
 TEST_F(StartUpTest, SecondCopyWhileTheLockIsHeldShowsItsMessageAndEndsBeforeTheDatabase) {
-    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    OtherCopy first(folder.path());
     ASSERT_TRUE(first.held());
     // Without a database the start-up would say so; the second copy must stop before that test.
     QFile::remove(folder.databasePath());
@@ -70,7 +73,7 @@ TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
     const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toUtf8());
-    OtherCopy first(SingleInstance::LockPath(folder.path()));
+    OtherCopy first(folder.path());
     ASSERT_TRUE(first.held());
     for (const char* runtime : {"", "/nonexistent", "/run"}) {
         qputenv("XDG_RUNTIME_DIR", runtime);
@@ -87,9 +90,12 @@ TEST_F(StartUpTest, TheLockBelongsToTheApplicationFolderAndDiesWithItsProcess) {
     }
     App::setPathForTesting(folder.path());
 
+    EXPECT_EQ(OtherCopy(folder.path()).said(), "HeldElsewhere"); // a third copy
+
     first.crash();
     ASSERT_TRUE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
     EXPECT_EQ(SingleInstance::Acquire(folder.path()), SingleInstance::Lock::Taken);
+    EXPECT_EQ(OtherCopy(folder.path()).said(), "HeldElsewhere"); // this one is first now
     SingleInstance::Release();
     EXPECT_FALSE(QFileInfo::exists(SingleInstance::LockPath(folder.path())));
 }

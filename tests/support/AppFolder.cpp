@@ -105,3 +105,14 @@ void AppFolder::addOwner(const QString& first, const QString& last) const {
                  "('%2 - 431','%2','%1','1 Main St','Springfield','IL','62701','','%1 %2','10/18/2007 10:20:36 PM');")
              .arg(first, last));
 }
+
+QString AppFolder::trips(const QString& where) const {
+    QString columns;
+    for (const char* c :
+         {"ID", "TripID", "Destination", "Rate", "StartOdometer", "EndOdometer", "Miles", "Fuel", "Parking", "Meals",
+          "Motel", "Phone", "Repairs", "Towing", "Expense", "Mileage", "TotalTrip", "StartDate", "Notes"})
+        columns += QString(columns.isEmpty() ? "quote(%1)" : "||','||quote(%1)").arg(c);
+    return scalar("SELECT group_concat(line, char(10)) FROM (SELECT " + columns + " AS line FROM tblMain WHERE " +
+                  where + " ORDER BY ID)")
+        .toString();
+}

@@ -23,6 +23,9 @@ public:
     QString addTrip(const QString& destination, const QString& date = "10/18/2007", double total = 0.0,
                     const QString& notes = QString()) const;
     void addOwner(const QString& first = "Anne", const QString& last = "Smith") const;
+    // Every column of the stored trips that match where, in SQL's quoted form, a line per trip in ID order:
+    // what a write to another trip must leave as it was.
+    QString trips(const QString& where) const;
 
 private:
     QTemporaryDir dir_;

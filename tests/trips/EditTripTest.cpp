@@ -22,7 +22,8 @@
 
 namespace {
 
-const char* const confirmText = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
+const char* const confirmText = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!\r\n\r\nUntil the "
+                                "history is emptied, it can be restored from Utilities > Deleted and Changed Trips.";
 
 // The list row showing a Trip ID; invalid when none does.
 QModelIndex rowOf(frmEditTrip& form, const QString& tripId) {
@@ -126,6 +127,8 @@ TEST(EditTrip, SaveOrDeleteWithoutASelectedTrip) {
 TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     AppFolder app;
     const QString id = addDetailedTrip(app);
+    app.addTrip("Peoria");
+    const QString others = app.trips("TripID <> '" + id + "'");
     MsgBoxScript script;
     script.answer(vbYes);
     frmEditTrip form;
@@ -156,17 +159,20 @@ TEST(EditTrip, LoadedTripSavedUnchangedKeepsItsStoredValues) {
     EXPECT_EQ(app.scalar("SELECT StartDate" + where).toString(), "10/2/2007");
     EXPECT_EQ(app.scalar("SELECT Notes" + where).toString(), "line one\nline two");
     EXPECT_EQ(app.scalar("SELECT Destination" + where).toString(), "O'Hare");
+    EXPECT_EQ(app.trips("TripID <> '" + id + "'"), others);
     // Yes: cleared, nothing loaded, the list rebuilt.
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
-    EXPECT_EQ(rowCount(form), 1);
+    EXPECT_EQ(rowCount(form), 2);
     EXPECT_EQ(QApplication::focusWidget(), form.lvTrip);
 }
 
 TEST(EditTrip, EditedValuesAreStoredAndNoCloses) {
     AppFolder app;
     const QString id = app.addTrip("Peoria");
+    app.addTrip("Elgin");
+    const QString others = app.trips("TripID <> '" + id + "'");
     MsgBoxScript script;
     script.answer(vbNo);
     frmEditTrip form;
@@ -177,17 +183,21 @@ TEST(EditTrip, EditedValuesAreStoredAndNoCloses) {
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.txtBox[3]->text(), "100");
-    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Joliet");
-    EXPECT_EQ(app.scalar("SELECT Miles FROM tblMain").toInt(), 100);
-    EXPECT_DOUBLE_EQ(app.scalar("SELECT Mileage FROM tblMain").toDouble(), 47.5);
-    EXPECT_DOUBLE_EQ(app.scalar("SELECT TotalTrip FROM tblMain").toDouble(), 127.5);
-    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain").toString(), "2/4/2008");
-    EXPECT_EQ(app.scalar("SELECT TripID FROM tblMain").toString(), id);
+    const QString where = " FROM tblMain WHERE ID = 1";
+    EXPECT_EQ(app.scalar("SELECT Destination" + where).toString(), "Joliet");
+    EXPECT_EQ(app.scalar("SELECT Miles" + where).toInt(), 100);
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT Mileage" + where).toDouble(), 47.5);
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT TotalTrip" + where).toDouble(), 127.5);
+    EXPECT_EQ(app.scalar("SELECT StartDate" + where).toString(), "2/4/2008");
+    EXPECT_EQ(app.scalar("SELECT TripID" + where).toString(), id);
+    EXPECT_EQ(app.trips("TripID <> '" + id + "'"), others);
 }
 
 TEST(EditTrip, FailedUpdateKeepsTheFieldsAndTheLoadedTrip) {
     AppFolder app;
+    app.addTrip("Elgin");
     const QString id = app.addTrip("Peoria");
+    const QString others = app.trips("TripID <> '" + id + "'");
     MsgBoxScript script;
     script.allowUnscripted();
     frmEditTrip form;
@@ -208,21 +218,24 @@ TEST(EditTrip, FailedUpdateKeepsTheFieldsAndTheLoadedTrip) {
     EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
     EXPECT_EQ(form.fieldTexts(), typed);
     EXPECT_EQ(form.lblID->text(), id);
-    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = '" + id + "'").toString(), "Peoria");
 
     script.clear();
     script.allowUnscripted(false);
     script.answer(vbNo);
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
     EXPECT_EQ(script.last().title, "Record Updated Successfully");
-    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
-    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Joliet");
-    EXPECT_DOUBLE_EQ(app.scalar("SELECT Fuel FROM tblMain").toDouble(), 25.0);
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE TripID = '" + id + "'").toString(), "Joliet");
+    EXPECT_DOUBLE_EQ(app.scalar("SELECT Fuel FROM tblMain WHERE TripID = '" + id + "'").toDouble(), 25.0);
+    EXPECT_EQ(app.trips("TripID <> '" + id + "'"), others);
 }
 
 TEST(EditTrip, DeleteAnsweredNoKeepsTheTrip) {
     AppFolder app;
     const QString id = app.addTrip("Peoria");
+    app.addTrip("Elgin");
+    const QString all = app.trips("1");
     MsgBoxScript script;
     script.answer(vbNo);
     frmEditTrip form;
@@ -238,8 +251,47 @@ TEST(EditTrip, DeleteAnsweredNoKeepsTheTrip) {
     EXPECT_EQ(script.last().title, App::Title());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
     EXPECT_TRUE(form.lblID->text().isEmpty());
-    EXPECT_EQ(rowCount(form), 1);
-    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    EXPECT_EQ(rowCount(form), 2);
+    EXPECT_EQ(app.trips("1"), all);
+}
+
+// A file whose history could not be added at start-up gains it before the first change; while it cannot, the
+// user hears why, and the delete question does not say where the trip could be restored from.
+TEST(EditTrip, AMissingHistoryIsAddedBeforeTheFirstChangeOrTheUserToldWhyNot) {
+    AppFolder app;
+    const QString id = app.addTrip("Peoria");
+    app.addTrip("Elgin");
+    app.exec("DROP TRIGGER trgTripDeleted; DROP TRIGGER trgTripUpdated; DROP TABLE tblTripHistory;");
+    const QString elgin = app.trips("TripID <> '" + id + "'");
+    MsgBoxScript script;
+    frmEditTrip form;
+    showActive(form);
+    clickRow(form, id);
+    {
+        DatabaseLock lock(app.databasePath(), "BEGIN IMMEDIATE;");
+        script.answer(vbOK).answer(vbYes);
+        QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    }
+    ASSERT_EQ(script.count(), 3);
+    EXPECT_EQ(script.shown()[0].text, "Deleted and changed trips cannot be kept: another program is using the trip "
+                                      "file.\r\n\r\nA trip you change or delete now cannot be restored from "
+                                      "Utilities > Deleted and Changed Trips. ");
+    EXPECT_EQ(script.shown()[1].text, "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!");
+
+    // Once the file can be written, the first change adds the history, and the change is kept in it.
+    script.clear();
+    clickRow(form, id);
+    typeFields(form, {{12, "Joliet"}});
+    script.answer(vbYes);
+    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
+    clickRow(form, id);
+    script.answer(vbYes).answer(vbNo);
+    QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 3);
+    EXPECT_EQ(script.shown()[1].text, confirmText);
+    EXPECT_EQ(app.scalar("SELECT group_concat(ChangeType||' '||Destination) FROM tblTripHistory").toString(),
+              "updated Peoria,deleted Joliet");
+    EXPECT_EQ(app.trips("1"), elgin);
 }
 
 TEST(EditTrip, BlankDestinationBlocksDelete) {
@@ -329,6 +381,7 @@ TEST_P(EditStoredDate, SaveKeepsTheStoredDate) {
     AppFolder app;
     app.addTrip("Peoria", "3/4/2009");
     const QString id = app.addTrip("Joliet", c.stored);
+    const QString other = app.trips("TripID = 'T-1'");
     MsgBoxScript script;
     frmEditTrip form;
     showActive(form);
@@ -354,7 +407,7 @@ TEST_P(EditStoredDate, SaveKeepsTheStoredDate) {
     QTest::mouseClick(form.cmdSave, Qt::LeftButton);
     EXPECT_EQ(script.last().title, "Record Updated Successfully");
     EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE TripID = '" + id + "'").toString(), c.saved);
-    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE TripID = 'T-1'").toString(), "3/4/2009");
+    EXPECT_EQ(app.trips("TripID = 'T-1'"), other);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -374,6 +427,7 @@ TEST(EditTrip, SharedTripIDAsksBeforeUpdateOrDelete) {
     app.addTrip("Joliet");
     app.addTrip("Elgin");
     app.exec("UPDATE tblMain SET TripID = 'T-1' WHERE Destination = 'Joliet';");
+    const QString elgin = app.trips("TripID = 'T-3'");
     MsgBoxScript script;
     frmEditTrip form;
     showActive(form);
@@ -406,7 +460,7 @@ TEST(EditTrip, SharedTripIDAsksBeforeUpdateOrDelete) {
     QTest::mouseClick(form.cmdDelete, Qt::LeftButton);
     ASSERT_EQ(script.count(), 3);
     EXPECT_EQ(script.shown()[1].text, confirmText);
-    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    EXPECT_EQ(app.trips("1"), elgin);
 
     // A Trip ID only one trip has is saved without a question.
     script.clear();
@@ -478,10 +532,10 @@ TEST(EditTrip, FindBoxAndDateRangeNarrowTheListAndEscapeRestoresIt) {
     EXPECT_TRUE(box(form, "txtFind")->text().isEmpty());
     EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Pekin", "Joliet"}));
     EXPECT_EQ(countText(form), "3 of 3 trips");
-    // From, to, both; an empty side is open.
-    QTest::keyClicks(box(form, "txtFrom"), "10/1/2007");
+    // From, to, both; an empty side is open, and the days themselves are inside.
+    QTest::keyClicks(box(form, "txtFrom"), "10/2/2007");
     EXPECT_EQ(column(form, 2), (QStringList{"Pekin", "Joliet"}));
-    QTest::keyClicks(box(form, "txtTo"), "12/31/2007");
+    QTest::keyClicks(box(form, "txtTo"), "10/2/2007");
     EXPECT_EQ(column(form, 2), (QStringList{"Joliet"}));
     box(form, "txtFrom")->clear();
     EXPECT_EQ(column(form, 2), (QStringList{"Peoria", "Joliet"}));

@@ -158,6 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TripLibraryCalls, EditWindowCallsAndBoxes) {
     AppFolder app;
     app.addTrip("Peoria");
+    app.addTrip("Elgin");
+    const QString other = app.trips("ID = 2");
     MsgBoxScript guard;
     frmEditTrip form;
     showActive(form);
@@ -173,8 +175,9 @@ TEST(TripLibraryCalls, EditWindowCallsAndBoxes) {
     EXPECT_EQ(boxes.shown[0].title, "Record Updated Successfully");
     EXPECT_EQ(boxes.pointers, QList<int>{vbDefault});
     EXPECT_EQ(MousePointerOf(&form), vbDefault);
-    ASSERT_EQ(form.lvTrip->model()->rowCount(), 1);
+    ASSERT_EQ(form.lvTrip->model()->rowCount(), 2);
     EXPECT_EQ(form.lvTrip->model()->index(0, 2).data().toString(), "Joliet");
+    EXPECT_EQ(app.trips("ID = 2"), other);
 }
 
 // An update or delete call that throws counts as not done: the update keeps the loaded trip, the
@@ -182,6 +185,8 @@ TEST(TripLibraryCalls, EditWindowCallsAndBoxes) {
 TEST(TripLibraryCalls, EditWindowWritesThatThrow) {
     AppFolder app;
     const QString id = app.addTrip("Peoria");
+    app.addTrip("Elgin");
+    const QString all = app.trips("1");
     MsgBoxScript guard;
     frmEditTrip form;
     showActive(form);
@@ -206,8 +211,8 @@ TEST(TripLibraryCalls, EditWindowWritesThatThrow) {
     EXPECT_EQ(boxes.pointers, (QList<int>{vbDefault, vbDefault}));
     EXPECT_TRUE(form.lblID->text().isEmpty());
     EXPECT_TRUE(form.txtBox[12]->text().isEmpty());
-    EXPECT_EQ(form.lvTrip->model()->rowCount(), 1);
-    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain").toString(), "Peoria");
+    EXPECT_EQ(form.lvTrip->model()->rowCount(), 2);
+    EXPECT_EQ(app.trips("1"), all);
 }
 
 } // namespace

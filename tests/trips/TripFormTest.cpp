@@ -316,6 +316,8 @@ TEST_P(TypedDate, IsStoredAsTypedOrRefused) {
     const TypedDateCase& c = GetParam();
     AppFolder app;
     app.addTrip("Peoria");
+    app.addTrip("Elgin", "1/2/2008");
+    const QString other = app.trips("ID = 2");
     MsgBoxScript script;
     auto form = open(c.window);
     showActive(*form);
@@ -345,7 +347,8 @@ TEST_P(TypedDate, IsStoredAsTypedOrRefused) {
         script.answer(vbNo);
     QTest::mouseClick(form->cmdSave, Qt::LeftButton);
     ASSERT_EQ(script.count(), 1);
-    const QString where = c.window == Window::Add ? " WHERE Destination = 'Joliet'" : "";
+    const QString where = c.window == Window::Add ? " WHERE Destination = 'Joliet'" : " WHERE ID = 1";
+    EXPECT_EQ(app.trips("ID = 2"), other);
     if (c.stored) {
         EXPECT_EQ(script.last().style, vbYesNo | vbQuestion | vbDefaultButton2);
         EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain" + where).toString(), c.stored);
@@ -354,8 +357,8 @@ TEST_P(TypedDate, IsStoredAsTypedOrRefused) {
     EXPECT_EQ(script.last().text.toStdString(), c.message);
     EXPECT_EQ(script.last().style, vbCritical | vbOKOnly);
     EXPECT_EQ(QApplication::focusWidget(), form->datBox);
-    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
-    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain").toString(), "10/18/2007");
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+    EXPECT_EQ(app.scalar("SELECT StartDate FROM tblMain WHERE ID = 1").toString(), "10/18/2007");
 }
 
 INSTANTIATE_TEST_SUITE_P(

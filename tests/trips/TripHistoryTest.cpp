@@ -1,6 +1,7 @@
 // The window "Deleted and Changed Trips" against a real database: the list, restoring a deleted trip,
 // the Trip ID clash, restoring over a changed trip and undoing that, the search box, emptying old entries.
 #include "support/MsgBoxScript.h"
+#include "trips/HistoryKeeping.h"
 #include "trips/TripHistoryModel.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmTripHistory.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 namespace {
@@ -65,12 +67,13 @@ protected:
 
 } // namespace
 
-// Deleted, listed and restored: the trip comes back with every value and its Trip ID. A second restore
-// finds the Trip ID taken, says so and stores it under a new one only when asked to.
+// Deleted, listed and restored: the trip comes back with every value, its Trip ID and its ID. A second
+// restore finds the Trip ID taken, says so and stores it under a new one only when asked to.
 TEST_F(TripHistoryWindow, RestoresADeletedTripAndOffersANewTripIdOnAClash) {
     const QString id = addDetailedTrip(app);
-    app.addTrip("Peoria");
+    const QString peoria = app.addTrip("Peoria");
     const QString before = tripRow(app, id);
+    const QString other = app.trips("TripID = '" + peoria + "'");
     forgetSetUp();
     deleteTrip(script, id);
     script.clear();
@@ -94,7 +97,7 @@ TEST_F(TripHistoryWindow, RestoresADeletedTripAndOffersANewTripIdOnAClash) {
     EXPECT_EQ(script.last().text, "Trip " + id + " was restored. ");
     EXPECT_EQ(script.last().style, vbInformation | vbOKOnly);
     EXPECT_EQ(tripRow(app, id), before);
-    EXPECT_EQ(app.scalar("SELECT MAX(ID) FROM tblMain").toInt(), 3); // a new ID
+    EXPECT_EQ(app.scalar("SELECT ID FROM tblMain WHERE TripID = '" + id + "'").toInt(), 1); // its own ID
 
     script.answer(vbNo);
     QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
@@ -107,15 +110,18 @@ TEST_F(TripHistoryWindow, RestoresADeletedTripAndOffersANewTripIdOnAClash) {
     script.answer(vbYes);
     QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
     ASSERT_EQ(script.count(), 4);
-    EXPECT_EQ(script.last().text, "Trip " + id + " was restored as Trip T-4. ");
-    EXPECT_EQ(tripRow(app, "T-4").mid(5), before.mid(5)); // all but the Trip ID
+    EXPECT_EQ(script.last().text, "Trip " + id + " was restored as Trip T-3. ");
+    EXPECT_EQ(tripRow(app, "T-3").mid(5), before.mid(5)); // all but the Trip ID
     EXPECT_EQ(form.filter()->rowCount(), 1);
+    EXPECT_EQ(app.trips("TripID = '" + peoria + "'"), other);
 }
 
 // An edit is undone by restoring the values before it; the restore put the edited values into the history,
 // so restoring those redoes the edit.
 TEST_F(TripHistoryWindow, RestoringAChangedTripWritesItsEarlierValuesAndCanBeUndone) {
     const QString id = addDetailedTrip(app);
+    const QString peoria = app.addTrip("Peoria");
+    const QString other = app.trips("TripID = '" + peoria + "'");
     const QString original = tripRow(app, id);
     forgetSetUp();
     app.exec("UPDATE tblMain SET Destination = 'Boston', TotalTrip = 9.5, Notes = 'changed' WHERE TripID = '" + id +
@@ -139,6 +145,83 @@ TEST_F(TripHistoryWindow, RestoringAChangedTripWritesItsEarlierValuesAndCanBeUnd
     QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
     EXPECT_EQ(tripRow(app, id), edited);
     EXPECT_EQ(form.filter()->rowCount(), 3);
+    EXPECT_EQ(app.trips("TripID = '" + peoria + "'"), other);
+}
+
+// A changed entry goes back to the one trip it was kept from, though another trip has its Trip ID, and only
+// after the question that Save and Delete ask about a shared Trip ID.
+TEST_F(TripHistoryWindow, AChangedEntryOfASharedTripIdGoesBackToItsOwnTripAfterAsking) {
+    app.addTrip("Peoria");
+    app.addTrip("Joliet");
+    app.addTrip("Elgin");
+    app.exec("UPDATE tblMain SET TripID = 'T-1' WHERE ID = 2;");
+    forgetSetUp();
+    app.exec("UPDATE tblMain SET Destination = 'Aurora' WHERE ID = 2;");
+    const QString others = app.trips("ID <> 2");
+    frmTripHistory form;
+    showActive(form);
+    script.answer(vbNo);
+    QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "2 stored trips have the Trip ID T-1. \r\n\r\nRestoring changes only the one this "
+                                  "entry was kept from. Do you want to restore anyway? ");
+    EXPECT_EQ(script.last().style, vbYesNo | vbExclamation | vbDefaultButton2);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE ID = 2").toString(), "Aurora");
+
+    script.answer(vbYes);
+    QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
+    EXPECT_EQ(script.last().style, vbInformation | vbOKOnly);
+    EXPECT_EQ(app.scalar("SELECT Destination FROM tblMain WHERE ID = 2").toString(), "Joliet");
+    EXPECT_EQ(app.trips("ID <> 2"), others);
+}
+
+// An entry no trip could be deleted or saved from again is refused with a message, and nothing is written.
+TEST_F(TripHistoryWindow, AnEntryWithoutATripIdOrWithTextForANumberIsRefused) {
+    app.addTrip("Peoria");
+    forgetSetUp();
+    app.exec("INSERT INTO tblTripHistory (ChangeDate, ChangeType, ID, TripID, Destination) VALUES "
+             "('1/2/2020 1:00:00 PM','deleted',5,NULL,'Joliet');");
+    const QString all = app.trips("1");
+    frmTripHistory form;
+    showActive(form);
+    QTest::mouseClick(form.cmdRestore, Qt::LeftButton);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.last().text, "This entry cannot be restored: it has no Trip ID, or text where a number belongs. ");
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
+    EXPECT_EQ(app.trips("1"), all);
+}
+
+// A file whose history cannot be added says so in the window, in words; once it can be written, the window
+// adds it.
+TEST_F(TripHistoryWindow, AHistoryThatCannotBeAddedIsNamedInTheWindow) {
+    app.addTrip("Peoria");
+    app.exec("DROP TRIGGER trgTripDeleted; DROP TRIGGER trgTripUpdated; DROP TABLE tblTripHistory;");
+    {
+        DatabaseLock lock(app.databasePath(), "BEGIN IMMEDIATE;");
+        frmTripHistory form;
+        showActive(form);
+        EXPECT_TRUE(form.lblNotKept->isVisible());
+        EXPECT_EQ(form.lblNotKept->text(), "Deleted and changed trips are not kept: another program is using the "
+                                           "trip file.");
+        EXPECT_FALSE(form.cmdRestore->isEnabled());
+    }
+    frmTripHistory form;
+    showActive(form);
+    EXPECT_FALSE(form.lblNotKept->isVisible());
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'trgTripDeleted'").toInt(), 1);
+}
+
+// Before a change, the user hears once per trip file why the history cannot be kept.
+TEST(HistoryKeeping, TheUserIsToldOnceWhyChangesCannotBeKept) {
+    QTemporaryDir withoutLibrary;
+    MsgBoxScript script;
+    KeepHistoryBeforeChange(withoutLibrary.path());
+    KeepHistoryBeforeChange(withoutLibrary.path());
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.last().text.startsWith("Deleted and changed trips cannot be kept: the Wendlo library could not "
+                                              "be loaded."))
+        << script.last().text.toStdString();
+    EXPECT_EQ(script.last().style, vbExclamation | vbOKOnly);
 }
 
 // The search box of the trip lists: Trip ID, destination and notes, case and accents ignored; Ctrl+F goes
