@@ -3,6 +3,7 @@
 #include "shell/ShellFixture.h"
 
 #include "support/MsgBoxScript.h"
+#include "x11/MenuKeys.h"
 
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -11,16 +12,6 @@
 #include <QTreeView>
 
 namespace {
-
-// Opens a menu with its access key and runs the item the arrow keys reach, as a user does.
-void chooseFromMenu(frmMain& w, Qt::Key accessKey, int downPresses) {
-    QTest::keyClick(&w, accessKey, Qt::AltModifier);
-    QMenu* menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }, 3000));
-    for (int i = 0; i < downPresses; ++i)
-        QTest::keyClick(menu, Qt::Key_Down);
-    QTest::keyClick(menu, Qt::Key_Return);
-}
 
 struct ListCommand {
     const char* name;
