@@ -401,9 +401,20 @@ void Arrange(int arrangement) {
     if (!area)
         return;
     switch (arrangement) {
-    case 0:
+    case 0: {
         area->cascadeSubWindows();
+        // The cascade's offsets push a window that fills the area over its edges: it gives up the overlap, never
+        // below what its layout needs, so that its buttons stay in view.
+        const QRect room = area->viewport()->rect();
+        for (QMdiSubWindow* sub : area->subWindowList()) {
+            const QRect at = sub->geometry();
+            if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized() && !room.contains(at))
+                sub->resize(at.size()
+                                .boundedTo(QSize(room.right() - at.left() + 1, room.bottom() - at.top() + 1))
+                                .expandedTo(sub->minimumSizeHint()));
+        }
         break;
+    }
     case 1:
         tile(area, true);
         break;
