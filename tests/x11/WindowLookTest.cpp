@@ -89,6 +89,13 @@ TEST_P(ChildWindowFits, ItsButtonsShowWithoutScrolling) {
 INSTANTIATE_TEST_SUITE_P(SmallScreen, ChildWindowFits, ::testing::ValuesIn(kCommands));
 INSTANTIATE_TEST_SUITE_P(DoubleScale, ChildWindowFits, ::testing::ValuesIn(kCommands));
 
+// What the screen shows of a part of a widget (in its own coordinates): the pixels of its window as drawn there.
+QImage onScreen(QWidget* widget, const QRect& part) {
+    QWidget* top = widget->window();
+    const QImage all = top->screen()->grabWindow(top->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    return all.copy(QRect(widget->mapTo(top, part.topLeft()), part.size()));
+}
+
 class DarkDesktopWindow : public ChildWindow, public ::testing::WithParamInterface<Command> {};
 
 // Texts read at 4.5:1, the borders of text fields stand out at 3:1 from the window, list values show whole.
@@ -101,14 +108,14 @@ TEST_P(DarkDesktopWindow, TextsBordersAndListValuesRead) {
         if (!widget->isVisible() || !widget->isEnabled())
             continue; // a disabled control is meant to fade
         if ((label && !label->text().trimmed().isEmpty()) || button) {
-            const QImage image = widget->grab().toImage();
+            const QImage image = onScreen(widget, widget->rect());
             EXPECT_GE(RenderedContrast(image, image.rect().adjusted(3, 3, -3, -3)), 4.5)
                 << (label ? label->text() : button->text()).toStdString();
         }
         if ((qobject_cast<QLineEdit*>(widget) && !qobject_cast<QComboBox*>(widget->parent())) ||
             qobject_cast<QPlainTextEdit*>(widget)) {
             // The field's outer two pixels at the middle of each side, against the window around it.
-            const QImage image = widget->parentWidget()->grab(widget->geometry().adjusted(-3, -3, 3, 3)).toImage();
+            const QImage image = onScreen(widget, widget->rect().adjusted(-3, -3, 3, 3));
             QRgb around = 0;
             RenderedContrast(image, QRect(0, 0, image.width(), 2), &around);
             const int right = image.width() - 4, bottom = image.height() - 4;
@@ -146,7 +153,11 @@ TEST_F(DarkDesktopAbout, EveryLineOfTheTextReads) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            text = box->findChild<QTextEdit*>("rtBox")->viewport()->grab().toImage();
+            poll.stop();
+            QWidget* viewport = box->findChild<QTextEdit*>("rtBox")->viewport();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+            QTest::qWait(100); // drawn
+            text = onScreen(viewport, viewport->rect());
             box->accept();
         }
     });
