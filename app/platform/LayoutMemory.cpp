@@ -7,8 +7,6 @@
 #include <memory>
 
 namespace {
-constexpr int kLargest = 100000; // a hand-edited file may say anything
-
 QString windowKey(const QString& window) {
     return QStringLiteral("Windows/") + window;
 }
@@ -18,9 +16,8 @@ QString splitterKey(const QString& key) {
 } // namespace
 
 QSize StoredWindowSize(const QString& file, const QString& window) {
-    const QSize size = QSettings(file, QSettings::IniFormat).value(windowKey(window)).toSize();
-    const bool sane = size.width() > 0 && size.height() > 0 && size.width() < kLargest && size.height() < kLargest;
-    return sane ? size : QSize();
+    // Whatever a hand-edited file says: no size is empty, and the caller bounds any other to the screen.
+    return QSettings(file, QSettings::IniFormat).value(windowKey(window)).toSize();
 }
 
 void StoreWindowSize(const QString& file, const QString& window, const QSize& size) {

@@ -196,7 +196,7 @@ public:
     }
 
     QSize sizeHint() const override {
-        QSize hint = userSize_.isValid() ? userSize_ : QMdiSubWindow::sizeHint();
+        QSize hint = userSize_.isEmpty() ? QMdiSubWindow::sizeHint() : userSize_;
         if (const QScreen* s = screen())
             hint = hint.boundedTo(s->availableGeometry().size());
         // Within the client area as well where it is shown: a child that fits needs no scrolling to reach its
