@@ -118,21 +118,21 @@ void TripListView::setTable(std::shared_ptr<const TripTable> table) {
 void TripListView::fitColumns(const std::vector<int>& least) {
     const TripTable& table = model_->table();
     const int columns = model_->columnCount();
-    // For each column the rows of the longest text, or of the largest and the smallest number.
+    // For each column the rows of the longest text, or of the largest and the smallest number: a column at a
+    // time, as the table keeps them.
     std::vector<int> longest(std::size_t(columns), -1), smallest(std::size_t(columns), -1);
-    std::vector<double> most(std::size_t(columns), -1.0), lowest(std::size_t(columns), 0.0);
-    for (int row = 0; row < table.rowCount(); ++row) {
-        for (std::size_t c = 0; c < std::size_t(columns); ++c) {
-            const TripTable::Field f = model_->field(int(c));
+    for (int c = 0; c < columns; ++c) {
+        const TripTable::Field f = model_->field(c);
+        double most = -1, lowest = 0;
+        for (int row = 0; row < table.rowCount(); ++row) {
             if (TripTable::isText(f) || f == TripTable::Date) {
-                const double size = double(table.utf8(row, f).size());
-                if (size > most[c])
-                    most[c] = size, longest[c] = row;
+                if (const double size = double(table.utf8(row, f).size()); size > most)
+                    most = size, longest[std::size_t(c)] = row;
             } else if (const std::optional<double> v = table.number(row, f)) {
-                if (std::abs(*v) > most[c])
-                    most[c] = std::abs(*v), longest[c] = row;
-                if (*v < lowest[c])
-                    lowest[c] = *v, smallest[c] = row;
+                if (std::abs(*v) > most)
+                    most = std::abs(*v), longest[std::size_t(c)] = row;
+                if (*v < lowest)
+                    lowest = *v, smallest[std::size_t(c)] = row;
             }
         }
     }
