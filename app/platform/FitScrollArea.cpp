@@ -1,7 +1,6 @@
 #include "platform/FitScrollArea.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QStyle>
 
 #include <algorithm>

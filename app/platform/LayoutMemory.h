@@ -9,7 +9,7 @@
 class QSplitter;
 
 // The size the user last gave a window, or an empty size when there is none or the file holds no size;
-// a valid one may still be larger than the screen.
+// any other may be larger than the screen.
 QSize StoredWindowSize(const QString& file, const QString& window);
 void StoreWindowSize(const QString& file, const QString& window, const QSize& size);
 // Gives a splitter the division the user last chose, and keeps it whenever the user moves the handle.

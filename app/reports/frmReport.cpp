@@ -18,11 +18,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 

@@ -12,7 +12,8 @@
 inline void chooseFromMenu(frmMain& w, Qt::Key accessKey, int downPresses) {
     QTest::keyClick(&w, accessKey, Qt::AltModifier);
     QMenu* menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }, 3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }, 3000));
     for (int i = 0; i < downPresses; ++i)
         QTest::keyClick(menu, Qt::Key_Down);
     QTest::keyClick(menu, Qt::Key_Return);
