@@ -103,8 +103,8 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     buttons->addStretch(1);
     buttons->addWidget(cmdImport);
     buttons->addWidget(cmdExit);
-    // Between the file row and the buttons, which always show: the lists give up height first, then the
-    // whole part scrolls inside the window.
+    // Between the file row and the summary and buttons, which always show: the lists give up height first,
+    // then that part scrolls inside the window.
     auto* middle = new QWidget(this);
     auto* parts = new QVBoxLayout(middle);
     parts->setContentsMargins(0, 0, 0, 0);
@@ -112,11 +112,11 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     parts->addWidget(mapping);
     parts->addWidget(refusedLabel);
     parts->addWidget(lstRefused, 1);
-    parts->addWidget(lblSummary);
-    parts->addWidget(chkKeep);
     auto* box = new QVBoxLayout(this);
     box->addLayout(top);
     box->addWidget(new FitScrollArea(middle, this), 1);
+    box->addWidget(lblSummary);
+    box->addWidget(chkKeep);
     box->addLayout(buttons);
 
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImportTrips::cmdBrowse_Click);
