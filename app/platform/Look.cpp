@@ -1,10 +1,15 @@
 #include "platform/Look.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QWidget>
 
 #include <cmath>
@@ -50,18 +55,69 @@ double ContrastRatio(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor ReadableOn(const QColor& background, const QColor& wanted) {
-    if (ContrastRatio(background, wanted) >= kReadable)
+namespace {
+// wanted when it reaches least on background; otherwise moved toward black or white until it reaches target.
+QColor contrasting(const QColor& background, const QColor& wanted, double least, double target) {
+    if (ContrastRatio(background, wanted) >= least)
         return wanted;
     // Toward black on a light background, toward white on a dark one; the end point always reads.
     const QColor end = ContrastRatio(background, Qt::black) >= ContrastRatio(background, Qt::white) ? QColor(Qt::black)
                                                                                                     : QColor(Qt::white);
     for (int step = 1; step < 20; ++step) {
         const QColor candidate = mix(wanted, end, step / 20.0);
-        if (ContrastRatio(background, candidate) >= kMovedTo)
+        if (ContrastRatio(background, candidate) >= target)
             return candidate;
     }
     return end;
+}
+
+constexpr double kBorder = 3.0;
+
+// A text field's or list's frame: the platform's own style for everything else.
+class ReadableFrameStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        const bool field =
+            element == PE_FrameLineEdit || (element == PE_Frame && qobject_cast<const QAbstractScrollArea*>(widget));
+        if (!field) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        // The window's colour is what the border has to stand out from; the focus keeps its highlight.
+        const QPalette& palette = option->palette;
+        const QColor window = palette.color(QPalette::Window);
+        const bool focus = option->state & State_HasFocus;
+        const QColor line = BorderOn(window, focus ? palette.color(QPalette::Highlight)
+                                                   : mix(window, palette.color(QPalette::WindowText), 0.35));
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(QPen(line, 1));
+        const QRectF outer = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+        painter->drawRoundedRect(outer, 2, 2);
+        if (focus)
+            painter->drawRoundedRect(outer.adjusted(1, 1, -1, -1), 1, 1);
+        painter->restore();
+    }
+};
+} // namespace
+
+QColor ReadableOn(const QColor& background, const QColor& wanted) {
+    return contrasting(background, wanted, kReadable, kMovedTo);
+}
+
+QColor BorderOn(const QColor& background, const QColor& wanted) {
+    // A little past the minimum: the rounded corners are drawn lighter.
+    return contrasting(background, wanted, kBorder, kBorder + 0.3);
+}
+
+void InstallReadableFrames() {
+    if (dynamic_cast<ReadableFrameStyle*>(QApplication::style()))
+        return;
+    QApplication::setStyle(new ReadableFrameStyle(QStyleFactory::create(QApplication::style()->name())));
 }
 
 void SetColours(QWidget* widget, const QColor& background, const QColor& text) {

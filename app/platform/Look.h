@@ -16,6 +16,13 @@ double ContrastRatio(const QColor& a, const QColor& b);
 
 // The colour closest to wanted (moved toward black or white) that reads at 4.5:1 or better on background.
 QColor ReadableOn(const QColor& background, const QColor& wanted);
+// The same for a field's border, which has to stand out at 3:1 from the window around it.
+QColor BorderOn(const QColor& background, const QColor& wanted);
+
+// Draws the frames of text fields and lists in a border that stands out from the window at 3:1 or better:
+// dark desktop themes draw them nearly in the window's own colour. Call once after the application object
+// exists, before any window is made.
+void InstallReadableFrames();
 
 // Colours a button or caption: background (invalid: the widget's own) and text together, the text made
 // readable on the background. An invalid text colour means the palette's text colour.

@@ -1,8 +1,12 @@
 #include "platform/RichText.h"
 
+#include "platform/Look.h"
 #include "platform/SafeFile.h"
 
 #include <QColor>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -490,5 +494,29 @@ bool LoadRtfFile(QTextEdit* box, const QString& path) {
     if (!rtf.trimmed().startsWith("{\\rtf"))
         return false;
     box->setHtml(RtfToHtml(rtf));
+    // The file's colours were chosen for white paper: on a dark desktop each is moved until it reads.
+    const QColor paper = box->palette().color(QPalette::Base);
+    struct Change {
+        int from, length;
+        QColor colour;
+    };
+    std::vector<Change> changes; // gathered first: changing a format merges and splits the fragments
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            const QColor colour = format.foreground().color();
+            if (format.hasProperty(QTextFormat::ForegroundBrush) && ReadableOn(paper, colour) != colour)
+                changes.push_back({fragment.position(), fragment.length(), ReadableOn(paper, colour)});
+        }
+    }
+    QTextCursor cursor(box->document());
+    for (const Change& c : changes) {
+        QTextCharFormat format;
+        format.setForeground(c.colour);
+        cursor.setPosition(c.from);
+        cursor.setPosition(c.from + c.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(format);
+    }
     return true;
 }

@@ -10,8 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -108,6 +113,53 @@ void TripListView::chainTabOrder(QWidget* next) {
 void TripListView::setTable(std::shared_ptr<const TripTable> table) {
     model_->setTable(std::move(table));
     view_->header()->setSortIndicator(-1, Qt::AscendingOrder); // a refilled list is unsorted
+}
+
+void TripListView::fitColumns(const std::vector<int>& least) {
+    const TripTable& table = model_->table();
+    const int columns = model_->columnCount();
+    // For each column the rows of the longest text, or of the largest and the smallest number: a column at a
+    // time, as the table keeps them.
+    std::vector<int> longest(std::size_t(columns), -1), smallest(std::size_t(columns), -1);
+    for (int c = 0; c < columns; ++c) {
+        const TripTable::Field f = model_->field(c);
+        double most = -1, lowest = 0;
+        for (int row = 0; row < table.rowCount(); ++row) {
+            if (TripTable::isText(f) || f == TripTable::Date) {
+                if (const double size = double(table.utf8(row, f).size()); size > most)
+                    most = size, longest[std::size_t(c)] = row;
+            } else if (const std::optional<double> v = table.number(row, f)) {
+                if (std::abs(*v) > most)
+                    most = std::abs(*v), longest[std::size_t(c)] = row;
+                if (*v < lowest)
+                    lowest = *v, smallest[std::size_t(c)] = row;
+            }
+        }
+    }
+    // The delegate's own measure, so a column is exactly as wide as its text needs to show whole.
+    QStyleOptionViewItem option;
+    option.initFrom(view_);
+    option.font = view_->font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.widget = view_;
+    const auto needs = [&](int row, int column) {
+        return row < 0 ? 0 : view_->itemDelegate()->sizeHint(option, model_->index(row, column)).width();
+    };
+    const int textCap = option.fontMetrics.averageCharWidth() * 40;
+    // The room the style leaves on each side of a cell's text.
+    const int margins = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
+    for (int c = 0; c < columns; ++c) {
+        const TripTable::Field f = model_->field(c);
+        int width = std::max(needs(longest[std::size_t(c)], c), needs(smallest[std::size_t(c)], c));
+        if (f == TripTable::Date) // the widest form a date takes, whatever the rows hold
+            width = std::max(width, option.fontMetrics.horizontalAdvance(DateToText(QDate(2000, 12, 28))) + margins);
+        if (TripTable::isText(f))
+            width = std::min(width, textCap);
+        width = std::max(width, view_->header()->sectionSizeHint(c));
+        if (std::size_t(c) < least.size())
+            width = std::max(width, least[std::size_t(c)]);
+        view_->setColumnWidth(c, width);
+    }
 }
 
 int TripListView::currentTableRow() const {

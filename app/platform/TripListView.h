@@ -27,6 +27,11 @@ public:
     QLineEdit* findBox() const { return txtFind_; }
 
     void setTable(std::shared_ptr<const TripTable> table);
+    // Sizes each column to its header and the widest value it holds, at the font the list shows them in. The
+    // longest stored text and the numbers farthest from zero stand for a column (formatting every cell of a long
+    // list would cost more than opening the window); texts stop at about 40 characters and elide beyond.
+    // least: widths no column goes below (design widths), or empty.
+    void fitColumns(const std::vector<int>& least = {});
     // The table row of the current list row, or -1.
     int currentTableRow() const;
     // Makes the list row of a table row current and shows it; false when the filter hides it.

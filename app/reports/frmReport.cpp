@@ -18,11 +18,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -38,8 +36,8 @@ constexpr int kWindowChrome = 2 * 10 + kListChrome + 40;
 QLabel* boxLabel(QWidget* parent, const QString& text, const QColor& background, const QColor& colour, bool bold) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
-    label->setFrameShape(QFrame::Box);
-    label->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #808080; }"));
+    // A plain box in the text's colour; a style sheet here would take the colours over from the palette.
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
     SetColours(label, background, colour);
     QFont font = label->font();
     font.setBold(bold);
@@ -51,9 +49,8 @@ QLabel* boxLabel(QWidget* parent, const QString& text, const QColor& background,
 QPushButton* colouredButton(QWidget* parent, const QString& name, const QString& text, const QString& colour) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    // The frame and padding only; the colours come from the palette, set with the text's colour.
-    button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #707070; padding: 5px 18px; }"
-                                         "QPushButton:focus { border: 2px solid #303030; }"));
+    button->setMinimumWidth(button->sizeHint().width() + 24);
+    // The palette alone: a style sheet on the button would take its colours over, unreadably on a dark desktop.
     SetColours(button, QColor(colour));
     return button;
 }
@@ -162,58 +159,23 @@ void frmReport::FillTripList() {
 }
 
 void frmReport::fitColumns() {
-    // Every value shows whole: a column grows from its design width to its widest text. Only a window
-    // that would not fit the screen gives up Destination's excess, whose cells then elide.
-    QHeaderView* header = lvTrip_->header();
-    const QFontMetrics metrics(lvTrip_->font());
-    const int margin = 2 * (lvTrip_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lvTrip_) + 1);
+    // Every value shows whole: a column grows from its design width to its widest text at the list's font.
+    // Only a window that would not fit the screen gives up Destination's excess, whose cells then elide.
     const int designs[] = {1000, 1500, 2500, 1200};
-    // The longest text of each column, from the row with the longest stored text or the largest total:
-    // formatting every cell of a long list would cost more than the window's opening.
-    QString longest[4];
-    const TripTableModel& model = *list_->model();
-    const TripTable& table = model.table();
-    int widest[4] = {-1, -1, -1, -1};
-    std::size_t size[3] = {0, 0, 0};
-    double largest = -1.0;
-    for (int i = 0; i < table.rowCount(); ++i) {
-        for (int c = 0; c < 3; ++c) {
-            const std::size_t n = table.utf8(i, model.field(c)).size();
-            if (n > size[c] || widest[c] < 0) {
-                size[c] = n;
-                widest[c] = i;
-            }
-        }
-        const double total = std::abs(table.number(i, TripTable::Total).value_or(0.0));
-        if (total > largest) {
-            largest = total;
-            widest[3] = i;
-        }
-    }
-    for (int c = 0; c < 4; ++c) {
-        if (widest[c] >= 0)
-            longest[c] = model.cellText(widest[c], c);
-    }
-    int widths[4];
-    int sum = 0;
-    for (int c = 0; c < 4; ++c) {
-        lvTrip_->resizeColumnToContents(c); // the rows in view and the header
-        widths[c] = std::max({pixels(designs[c]), lvTrip_->columnWidth(c), header->sectionSizeHint(c),
-                              metrics.horizontalAdvance(longest[c]) + margin});
-        sum += widths[c];
-    }
+    list_->fitColumns({pixels(designs[0]), pixels(designs[1]), pixels(designs[2]), pixels(designs[3])});
+    const auto total = [this] {
+        int sum = 0;
+        for (int c = 0; c < 4; ++c)
+            sum += lvTrip_->columnWidth(c);
+        return sum;
+    };
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const int room = screen->availableGeometry().width() - kWindowChrome;
-        if (sum > room)
-            widths[2] = std::max(pixels(designs[2]), widths[2] - (sum - room));
+        if (total() > room)
+            lvTrip_->setColumnWidth(2, std::max(pixels(designs[2]), lvTrip_->columnWidth(2) - (total() - room)));
     }
-    sum = 0;
-    for (int c = 0; c < 4; ++c) {
-        lvTrip_->setColumnWidth(c, widths[c]);
-        sum += widths[c];
-    }
-    lvTrip_->setMinimumWidth(sum + kListChrome);
+    lvTrip_->setMinimumWidth(total() + kListChrome);
 }
 
 void frmReport::lvTrip_Click() {

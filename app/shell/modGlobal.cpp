@@ -1,6 +1,7 @@
 #include "shell/modGlobal.h"
 
 #include "platform/Help.h"
+#include "platform/LayoutMemory.h"
 #include "platform/MousePointer.h"
 #include "platform/SingleInstance.h"
 #include "platform/TripLoader.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -50,6 +52,9 @@ QString Path() {
     if (!testPath.isEmpty())
         return testPath;
     return QCoreApplication::applicationDirPath();
+}
+QString SettingsFile() {
+    return Path() + QStringLiteral("/odomark.conf");
 }
 QString Title() {
     return QStringLiteral("Odomark");
@@ -191,14 +196,20 @@ private:
     QPointer<QMdiSubWindow> sub_;
 };
 
-// The frame of a child window: it opens, and cascades, at the size its window's layout asks for,
-// as far as the screen allows; the client area scrolls to a frame larger than it.
+// The frame of a child window: it opens, and cascades, at the size its window's layout asks for, or the
+// size the user last gave it, as far as the screen allows; the client area scrolls to a frame larger than it.
 class ChildFrame : public QMdiSubWindow {
 public:
     using QMdiSubWindow::QMdiSubWindow;
 
+    // Keeps the sizes the user gives this window under its name, and opens it at the last one.
+    void rememberSizes(const QString& name) {
+        name_ = name;
+        userSize_ = StoredWindowSize(App::SettingsFile(), name);
+    }
+
     QSize sizeHint() const override {
-        QSize hint = QMdiSubWindow::sizeHint();
+        QSize hint = userSize_.isEmpty() ? QMdiSubWindow::sizeHint() : userSize_;
         if (const QScreen* s = screen())
             hint = hint.boundedTo(s->availableGeometry().size());
         // Within the client area as well where it is shown: a child that fits needs no scrolling to reach its
@@ -216,6 +227,35 @@ public:
         }
         return hint.expandedTo(minimumSizeHint());
     }
+
+protected:
+    // A size the user gives the frame by its edges (mouse) or its system menu's Size (keys) is kept;
+    // arranging, maximising and minimising are not sizes the user chose.
+    void mousePressEvent(QMouseEvent* event) override {
+        before_ = size();
+        QMdiSubWindow::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QMdiSubWindow::mouseReleaseEvent(event);
+        userResized();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        before_ = size();
+        QMdiSubWindow::keyPressEvent(event);
+        userResized();
+    }
+
+private:
+    void userResized() {
+        if (name_.isEmpty() || size() == before_ || !isVisible() || isMaximized() || isMinimized())
+            return;
+        userSize_ = size();
+        StoreWindowSize(App::SettingsFile(), name_, userSize_);
+    }
+
+    QString name_;
+    QSize userSize_;
+    QSize before_;
 };
 
 QMdiSubWindow* subWindowOf(QMdiArea* area, const QWidget* frm) {
@@ -238,7 +278,10 @@ void ShowChild(QWidget* frm) {
             const bool fixedSize = frm->minimumSize() == frm->maximumSize();
             // Reparenting clears the focus the window chose for its first field (its list); give it back below.
             firstFocus = frm->focusWidget();
-            sub = new ChildFrame;
+            auto* frame = new ChildFrame;
+            if (!fixedSize)
+                frame->rememberSizes(frm->objectName());
+            sub = frame;
             sub->setWidget(frm);
             area->addSubWindow(sub);
             sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -371,9 +414,20 @@ void Arrange(int arrangement) {
     if (!area)
         return;
     switch (arrangement) {
-    case 0:
+    case 0: {
         area->cascadeSubWindows();
+        // The cascade's offsets push a window that fills the area over its edges: it gives up the overlap, never
+        // below what its layout needs, so that its buttons stay in view.
+        const QRect room = area->viewport()->rect();
+        for (QMdiSubWindow* sub : area->subWindowList()) {
+            const QRect at = sub->geometry();
+            if (sub->isVisible() && !sub->isMinimized() && !sub->isMaximized() && !room.contains(at))
+                sub->resize(at.size()
+                                .boundedTo(QSize(room.right() - at.left() + 1, room.bottom() - at.top() + 1))
+                                .expandedTo(sub->minimumSizeHint()));
+        }
         break;
+    }
     case 1:
         tile(area, true);
         break;

@@ -18,6 +18,7 @@ class QWidget;
 // The application object: folder, title and version.
 namespace App {
 QString Path();  // the folder that holds the program, without a trailing slash
+QString SettingsFile(); // Path() + "/odomark.conf": the sizes the user gave windows and splitters
 QString Title(); // "Odomark"
 int Major();
 int Minor();

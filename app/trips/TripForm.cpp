@@ -1,5 +1,6 @@
 #include "trips/TripForm.h"
 
+#include "platform/FitScrollArea.h"
 #include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
@@ -123,14 +125,15 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
         cmdDelete = button(QStringLiteral("&Delete"), QStringLiteral("cmdDelete"), "#ff8c8c", this);
     cmdExit = button(QStringLiteral("e&Xit"), QStringLiteral("cmdExit"), "#ffd8a8", this);
 
-    // Layout: captions left of their fields, the pictures right of the numeric fields.
-    auto* outer = new QVBoxLayout(this);
-    top_ = new QVBoxLayout;
-    outer->addLayout(top_);
-    auto* grid = new QGridLayout;
+    // Layout: captions left of their fields, the pictures right of the numeric fields; the fields scroll
+    // inside the window when it is too small for them, the buttons below them always show.
+    auto* outer = outer_ = new QVBoxLayout(this);
+    auto* fields = new QWidget(this);
+    fields->setObjectName(QStringLiteral("fields"));
+    auto* grid = new QGridLayout(fields);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setColumnMinimumWidth(1, 130);
     grid->setColumnStretch(2, 1);
-    outer->addLayout(grid);
     int row = 0;
     // Each caption is its field's buddy and names it, so screen readers announce the field.
     const auto addRow = [&](const QString& caption, const QString& name, QWidget* field, bool wide) {
@@ -169,6 +172,9 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
         ->setToolTip(adding ? QStringLiteral(" Mileage (rate per mile) paid or charged ")
                             : QStringLiteral(" Mileage (rate per mile) "));
 
+    fieldArea_ = new FitScrollArea(fields, this);
+    outer->addWidget(fieldArea_, 1);
+
     auto* buttons = buttons_ = new QHBoxLayout;
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdClear);
@@ -199,7 +205,15 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
 }
 
 void TripForm::placeAbove(QWidget* widget) {
-    top_->addWidget(widget);
+    // The widget and the fields share the height; the user moves the handle between them.
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("splTrip"));
+    splitter_->setChildrenCollapsible(false);
+    outer_->replaceWidget(fieldArea_, splitter_);
+    splitter_->addWidget(widget);
+    splitter_->addWidget(fieldArea_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
     setTabOrder(widget, datBox);
 }
 

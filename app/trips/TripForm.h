@@ -13,11 +13,13 @@
 #include <functional>
 #include <optional>
 
+class FitScrollArea;
 class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QVBoxLayout;
 
 class TripForm : public QWidget {
@@ -62,8 +64,9 @@ protected:
     void LoadFormIcon();
     void LoadPictures(const QString& first, const QString& second);
     void SetFormCaption();
-    // Puts a widget (the trip list) above the fields, first in the tab order.
+    // Puts a widget (the trip list) above the fields, first in the tab order, with a splitter between them.
     void placeAbove(QWidget* widget);
+    QSplitter* splitter() const { return splitter_; }
     // More buttons in the row of buttons, before e&Xit, in the tab order there too.
     void addButtonsBeforeExit(const QList<QPushButton*>& more);
     // Closes (unloads) the window after its own save or delete; nothing is asked.
@@ -87,7 +90,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QVBoxLayout* top_ = nullptr;
+    QVBoxLayout* outer_ = nullptr;
+    FitScrollArea* fieldArea_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QHBoxLayout* buttons_ = nullptr;
     Kind kind_;
     TripInput loaded_;

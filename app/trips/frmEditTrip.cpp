@@ -1,6 +1,7 @@
 #include "trips/frmEditTrip.h"
 
 #include "platform/FileDialog.h"
+#include "platform/LayoutMemory.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/TripCsv.h"
@@ -28,6 +29,7 @@ frmEditTrip::frmEditTrip(QWidget* parent) : TripForm(Kind::Edit, parent) {
     lvTrip->setMinimumHeight(160);
     placeAbove(list_);
     list_->chainTabOrder(datBox);
+    RememberSplitter(splitter(), App::SettingsFile(), objectName());
 
     lblID = new QLabel(this);
     lblID->setObjectName(QStringLiteral("lblID"));
@@ -88,6 +90,11 @@ void frmEditTrip::FillTripList() {
     }
     std::shared_ptr<TripTable> table = rsTrip ? TripTable::fromRecordset(*rsTrip) : std::make_shared<TripTable>();
     list_->setTable(table);
+    // Columns never narrower than they are: the design widths at first, or what the user made them.
+    std::vector<int> shown;
+    for (int c = 0; c < list_->model()->columnCount(); ++c)
+        shown.push_back(lvTrip->columnWidth(c));
+    list_->fitColumns(shown);
     dateWarned_ = -1;
     // The row last added, as filling row by row leaves it.
     if (table->rowCount() > 0)

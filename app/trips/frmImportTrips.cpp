@@ -1,6 +1,7 @@
 #include "trips/frmImportTrips.h"
 
 #include "platform/FileDialog.h"
+#include "platform/FitScrollArea.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
@@ -102,12 +103,18 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     buttons->addStretch(1);
     buttons->addWidget(cmdImport);
     buttons->addWidget(cmdExit);
+    // Between the file row and the summary and buttons, which always show: the lists give up height first,
+    // then that part scrolls inside the window.
+    auto* middle = new QWidget(this);
+    auto* parts = new QVBoxLayout(middle);
+    parts->setContentsMargins(0, 0, 0, 0);
+    parts->addWidget(tblPreview, 2);
+    parts->addWidget(mapping);
+    parts->addWidget(refusedLabel);
+    parts->addWidget(lstRefused, 1);
     auto* box = new QVBoxLayout(this);
     box->addLayout(top);
-    box->addWidget(tblPreview, 2);
-    box->addWidget(mapping);
-    box->addWidget(refusedLabel);
-    box->addWidget(lstRefused, 1);
+    box->addWidget(new FitScrollArea(middle, this), 1);
     box->addWidget(lblSummary);
     box->addWidget(chkKeep);
     box->addLayout(buttons);

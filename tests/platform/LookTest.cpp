@@ -59,6 +59,10 @@ TEST(ReadableOn, KeepsReadableColoursAndMovesOthersFarEnough) {
         EXPECT_GE(ContrastRatio(c.background, result), 4.5) << c.background.name().toStdString();
         EXPECT_EQ(result == c.wanted, c.kept) << c.background.name().toStdString();
     }
+    // A field's border: 3:1 is enough, and a border that has it keeps its colour.
+    for (const QColor& window : {QColor(239, 239, 239), QColor(53, 53, 53)})
+        EXPECT_GE(ContrastRatio(window, BorderOn(window, window.darker(140))), 3.0) << window.name().toStdString();
+    EXPECT_EQ(BorderOn(Qt::white, QColor(118, 118, 118)), QColor(118, 118, 118));
     EXPECT_NEAR(ContrastRatio(Qt::black, Qt::white), 21.0, 0.01);
     EXPECT_NEAR(ContrastRatio(Qt::red, Qt::red), 1.0, 0.01);
 }

@@ -7,13 +7,13 @@
 #include "profile/frmEditOwner.h"
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
+#include "support/Rendered.h"
 #include "trips/frmAddTrip.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <map>
 #include <memory>
 
 namespace {
@@ -31,27 +31,10 @@ QPalette darkPalette() {
     return p;
 }
 
-// The most frequent colour inside the control is its background; the pixel that differs most from it is the
-// core of a letter. The edge is left out: frames and bevels are not text.
+// Inside the control's edge: frames and bevels are not text.
 double renderedContrast(QWidget* w, QRgb* shown = nullptr) {
     const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect inner = image.rect().adjusted(4, 4, -4, -4);
-    std::map<QRgb, int> counts;
-    for (int y = inner.top(); y <= inner.bottom(); ++y)
-        for (int x = inner.left(); x <= inner.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    if (counts.empty())
-        return 0;
-    QRgb background = counts.begin()->first;
-    for (const auto& [colour, n] : counts)
-        if (n > counts[background])
-            background = colour;
-    if (shown)
-        *shown = background;
-    double best = 1;
-    for (const auto& entry : counts)
-        best = std::max(best, ContrastRatio(QColor(background), QColor(entry.first)));
-    return best;
+    return RenderedContrast(image, image.rect().adjusted(4, 4, -4, -4), shown);
 }
 
 struct ColourCase {

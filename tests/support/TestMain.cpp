@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     InstallLayoutFonts(); // as the program does
+    InstallReadableFrames();
     InstallUnscriptedFailure();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

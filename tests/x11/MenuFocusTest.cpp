@@ -5,6 +5,7 @@
 #include "platform/DateBox.h"
 #include "platform/Help.h"
 #include "support/MsgBoxScript.h"
+#include "x11/MenuKeys.h"
 
 #include <QAbstractItemView>
 #include <QMdiSubWindow>
@@ -14,16 +15,6 @@
 #include <QTest>
 
 namespace {
-
-// Opens a menu with its access key and runs the item the arrow keys reach, as a user does.
-void chooseFromMenu(frmMain& w, Qt::Key accessKey, int downPresses) {
-    QTest::keyClick(&w, accessKey, Qt::AltModifier);
-    QMenu* menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }, 3000));
-    for (int i = 0; i < downPresses; ++i)
-        QTest::keyClick(menu, Qt::Key_Down);
-    QTest::keyClick(menu, Qt::Key_Return);
-}
 
 // The main window over two trips (so two history entries) and a profile.
 class MenuKeys : public ShellFixture {
