@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 #include <string_view>
 
@@ -184,7 +185,8 @@ const char* const monthNames[] = {"January", "February", "March",     "April",  
 
 std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
     const Symbols symbols = symbolsOf(locale);
-    const QString t = text.trimmed();
+    const QString trimmedText = text.trimmed();
+    const QStringView t(trimmedText); // views: no copy per character
     std::string c; // the number in C notation for strtod
     qsizetype i = 0;
     if (i < t.size()) {
@@ -196,23 +198,34 @@ std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
             ++i;
         }
     }
+    // A grouping separator stands only between groups of three digits of the integer part, after a first
+    // group of one to three digits: "1,234.50" is a number, "12,50" on a decimal-period system is not.
     int digits = 0;
-    bool lastWasDigit = false;
+    int groupDigits = 0; // digits since the start or the last separator
+    bool grouped = false;
+    bool leadingZero = false;
     for (; i < t.size(); ++i) {
         const QChar ch = t.at(i);
         if (isDigit(ch)) {
+            if (digits == 0)
+                leadingZero = ch == QLatin1Char('0');
             c.push_back(static_cast<char>(ch.unicode()));
             ++digits;
-            lastWasDigit = true;
-        } else if (t.mid(i, symbols.decimal.size()) == symbols.decimal) {
+            ++groupDigits;
+        } else if (t.mid(i, symbols.decimal.size()) == QStringView(symbols.decimal)) {
             break;
-        } else if (lastWasDigit && isGroup(symbols.group, ch) && i + 1 < t.size() && isDigit(t.at(i + 1))) {
-            lastWasDigit = false; // a separator stands between digits only
+        } else if (isGroup(symbols.group, ch)) {
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3) || (!grouped && leadingZero))
+                return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
         } else {
             break;
         }
     }
-    if (i < t.size() && t.mid(i, symbols.decimal.size()) == symbols.decimal) {
+    if (grouped && groupDigits != 3)
+        return std::nullopt;
+    if (i < t.size() && t.mid(i, symbols.decimal.size()) == QStringView(symbols.decimal)) {
         c.push_back('.');
         i += symbols.decimal.size();
         for (; i < t.size() && isDigit(t.at(i)); ++i) {
@@ -235,7 +248,10 @@ std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
     }
     if (i != t.size())
         return std::nullopt;
-    const double value = std::strtod(c.c_str(), nullptr);
+    // C notation whatever the process's locale: plain strtod stops at the period under a decimal-comma
+    // LC_NUMERIC (the program takes the system's) and reads 12.5 as 12.
+    static const locale_t cNumbers = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    const double value = strtod_l(c.c_str(), nullptr, cNumbers);
     if (!std::isfinite(value))
         return std::nullopt; // beyond any number the program can hold
     return value;

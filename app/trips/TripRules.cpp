@@ -162,13 +162,21 @@ std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocal
         if (notNumber(field))
             return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
     }
-    if (txt[fldMiles].isEmpty())
+    // Both readings positive give the miles (as the gathering does), so they must not run backwards, and
+    // Total Miles need not be typed.
+    const Converted converted = convert(txt, locale);
+    const std::vector<std::int32_t>& readings = converted.values.lngNumbers;
+    const bool readingsGiveMiles = readings[0] > 0 && readings[1] > 0;
+    if (readingsGiveMiles && readings[1] < readings[0])
+        return TripCheck{fldEndOdometer,
+                         QStringLiteral("Odometer Reading (End) is less than Odometer Reading (Start)! ")};
+    if (txt[fldMiles].isEmpty() && !readingsGiveMiles)
         return TripCheck{fldMiles, QStringLiteral("Total Miles is missing! ")};
     for (int field = fldMiles; field <= fldMisc; ++field) {
         if (notNumber(field))
             return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
     }
-    return convert(txt, locale).failure;
+    return converted.failure;
 }
 
 TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,

@@ -42,8 +42,9 @@ struct TripCheck {
     QString message;
 };
 
-// The checks of Save and Delete in their fixed order: Destination, the number tests, Total Miles;
-// then every value against what its column holds (16-bit miles, 32-bit odometers, single amounts).
+// The checks of Save and Delete in their fixed order: Destination, the number tests, readings that run
+// backwards, Total Miles (needed only when the readings do not give the miles); then every value against
+// what its column holds (16-bit miles, 32-bit odometers, single amounts).
 std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale = QLocale());
 
 // The six arguments of AddTrip and UpdateTrip.

@@ -466,7 +466,12 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"blank_destination", {{12, "   "}, {3, "10"}}, 12, "Destination is missing! "},
         ValidationCase{
             "first_of_several", {{12, "X"}, {1, "a"}, {4, "b"}}, 1, "Odometer Reading (Start) must be a number! "},
-        ValidationCase{"miles_missing", {{12, "X"}, {1, "100"}, {2, "250"}}, 3, "Total Miles is missing! "},
+        ValidationCase{"miles_missing", {{12, "X"}, {1, "0"}, {2, "250"}}, 3, "Total Miles is missing! "},
+        ValidationCase{"end_below_start",
+                       {{12, "X"}, {1, "49148"}, {2, "49140"}, {3, "152"}},
+                       2,
+                       "Odometer Reading (End) is less than Odometer Reading (Start)! "},
+        ValidationCase{"meals_misgrouped", {{12, "X"}, {3, "1"}, {6, "12,50"}}, 6, "Meals must be a number! "},
         ValidationCase{"lodging", {{12, "X"}, {3, "1"}, {7, "12 50"}}, 7, "Lodging Cost must be a number! "},
         ValidationCase{"miles_range", {{12, "X"}, {3, "40000"}}, 3, "Total Miles is out of range! "},
         ValidationCase{"odometer_range",
