@@ -183,16 +183,36 @@ const char* const monthNames[] = {"January", "February", "March",     "April",  
 
 } // namespace
 
+namespace {
+struct Signs {
+    QLocale locale;
+    Symbols symbols;
+    QString minus;
+    QString plus;
+};
+
+// The symbols of the locale last read with: a QLocale makes each anew at every call, and an import
+// reads millions of numbers with one locale.
+const Signs& signsOf(const QLocale& locale) {
+    thread_local Signs cached{QLocale::c(), symbolsOf(QLocale::c()), QLocale::c().negativeSign(),
+                              QLocale::c().positiveSign()};
+    if (!(cached.locale == locale))
+        cached = Signs{locale, symbolsOf(locale), locale.negativeSign(), locale.positiveSign()};
+    return cached;
+}
+} // namespace
+
 std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
-    const Symbols symbols = symbolsOf(locale);
+    const Signs& signs = signsOf(locale);
+    const Symbols& symbols = signs.symbols;
     const QString trimmedText = text.trimmed();
     const QStringView t(trimmedText); // views: no copy per character
     std::string c; // the number in C notation for strtod
     qsizetype i = 0;
     if (i < t.size()) {
-        const QString first(t.at(i));
-        const bool minus = first == QLatin1String("-") || first == locale.negativeSign();
-        if (minus || first == QLatin1String("+") || first == locale.positiveSign()) {
+        const QStringView first = t.mid(i, 1);
+        const bool minus = first == QLatin1String("-") || first == signs.minus;
+        if (minus || first == QLatin1String("+") || first == signs.plus) {
             if (minus)
                 c.push_back('-');
             ++i;
@@ -316,24 +336,30 @@ QDate TextToDate(const QString& text) {
 }
 
 QDate ParseTripDate(const QString& text) {
-    // The form the program stores, M/d/yyyy and nothing else, read without a regular expression:
-    // a report adds up a hundred thousand of them.
+    // The form the program stores, M/d/yyyy, and the year-first form files carry, read without a regular
+    // expression: a report adds up a hundred thousand of them, an import a million.
     int part[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
     int k = 0;
+    QChar separator;
     for (const QChar c : text) {
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digits[k] < 4) {
             part[k] = part[k] * 10 + (c.unicode() - '0');
             ++digits[k];
-        } else if (c == QLatin1Char('/') && k < 2) {
+        } else if ((c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) && k < 2 &&
+                   (k == 0 || c == separator)) {
+            separator = c;
             ++k;
         } else {
             k = -1;
             break;
         }
     }
-    if (k == 2 && digits[0] >= 1 && digits[0] <= 2 && digits[1] >= 1 && digits[1] <= 2 && digits[2] == 4)
+    const auto oneOrTwo = [&digits](int i) { return digits[i] >= 1 && digits[i] <= 2; };
+    if (k == 2 && separator == QLatin1Char('/') && oneOrTwo(0) && oneOrTwo(1) && digits[2] == 4)
         return QDate(part[2], part[0], part[1]);
+    if (k == 2 && digits[0] == 4 && oneOrTwo(1) && oneOrTwo(2))
+        return QDate(part[0], part[1], part[2]);
 
     static const QString time = QStringLiteral("(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
                                                " *(?:[AaPp][Mm])?(?:Z|[+-]\\d{2}:?\\d{2})?)?$");

@@ -71,6 +71,8 @@ public:
 private:
     bool more(qsizetype ahead); // whether text_ holds a character ahead of pos_, decoding more as needed
     void endRecord(CsvRecord& record, QString& field, int invalidLine);
+    // The characters from at on that need no look (moving at past them), within the text decoded so far.
+    QStringView plainRun(qsizetype& at, bool quoted) const;
 
     QIODevice& device_;
     QStringDecoder decoder_;

@@ -30,8 +30,7 @@ QString trimBlanks(const QString& text) {
 }
 
 std::size_t tripKey(const QDate& date, const QString& destination, std::int64_t start, std::int64_t end) {
-    return qHash(QStringLiteral("%1|%2|%3|").arg(date.toJulianDay()).arg(start).arg(end) +
-                 destination.toCaseFolded());
+    return qHashMulti(0, date.toJulianDay(), start, end, destination.toCaseFolded());
 }
 
 // A trip window's message on one line, without its closing blank.
@@ -142,19 +141,20 @@ ImportChecker::Result ImportChecker::check(const CsvRecord& record) {
         }
     }
     txt[fldDestination] = FromSpreadsheetSafe(cell(TripTable::Destination));
-    if (const std::optional<TripCheck> failure = CheckTripFields(txt, numbers_)) {
-        result.refused = reasonOf(failure->message);
+    const QString dateText = cell(TripTable::Date);
+    const QDate date = ParseTripDate(dateText);
+    CheckedTrip checked = CheckAndGatherTrip(txt, FromSpreadsheetSafe(cell(TripTable::Notes)), date, numbers_);
+    if (checked.failure) {
+        result.refused = reasonOf(checked.failure->message);
         return result;
     }
-    const QString dateText = cell(TripTable::Date);
     if (const std::optional<QString> failure = CheckTripDate(dateText)) {
         result.refused = reasonOf(*failure);
         return result;
     }
-    const QDate date = ParseTripDate(dateText);
     ImportedTrip& trip = result.trip;
     trip.fileTripId = FromSpreadsheetSafe(cell(TripTable::TripId));
-    trip.values = GatherTrip(txt, FromSpreadsheetSafe(cell(TripTable::Notes)), date, QString(), numbers_);
+    trip.values = std::move(checked.values);
     trip.idExists = !trip.fileTripId.isEmpty() && stored_->ids.contains(trip.fileTripId);
     const std::size_t key =
         tripKey(date, txt[fldDestination], trip.values.lngNumbers[0], trip.values.lngNumbers[1]);

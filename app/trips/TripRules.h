@@ -65,6 +65,15 @@ struct TripValueSet {
 TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
                         const QLocale& locale = QLocale());
 
+// Both of the above from one reading of the fields, for the many rows of an import: the first failing
+// check, or the value set without an identifier.
+struct CheckedTrip {
+    std::optional<TripCheck> failure;
+    TripValueSet values;
+};
+CheckedTrip CheckAndGatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date,
+                               const QLocale& locale);
+
 WendloDate ToWendloDate(const QDate& date);
 
 // The earliest and latest trip date the windows accept.
