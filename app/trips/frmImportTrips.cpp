@@ -40,7 +40,7 @@ constexpr qint64 kMaxFileBytes = qint64(256) << 20;
 class PassProgress {
 public:
     PassProgress(QWidget* window, const QString& label, int delayMs)
-        : dialog_(label, QStringLiteral("Cancel"), 0, 1000, window) {
+        : window_(window), dialog_(label, QStringLiteral("Cancel"), 0, 1000, window) {
         dialog_.setWindowTitle(App::Caption());
         dialog_.setWindowModality(Qt::WindowModal);
         dialog_.setMinimumDuration(delayMs);
@@ -55,7 +55,18 @@ public:
         };
     }
 
+    ~PassProgress() {
+        // The keyboard goes back to the window that ran the pass, window manager or not.
+        if (dialog_.isVisible()) {
+            dialog_.hide();
+            window_->activateWindow();
+        }
+    }
+    PassProgress(const PassProgress&) = delete;
+    PassProgress& operator=(const PassProgress&) = delete;
+
 private:
+    QWidget* window_;
     QProgressDialog dialog_;
 };
 
@@ -363,7 +374,7 @@ void frmImportTrips::cmdImport_Click() {
                                       : QString();
         MsgBox(QStringLiteral("The trips were NOT imported! \r\n\r\n") + why +
                    QStringLiteral("No trip of the file was stored. "),
-               (cancelled ? vbExclamation : vbCritical) | vbOKOnly, QStringLiteral(" ERROR"));
+               (cancelled ? vbExclamation : vbCritical) | vbOKOnly, cancelled ? QString() : QStringLiteral(" ERROR"));
         return;
     }
     imported_ = true;
