@@ -207,7 +207,7 @@ std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
     const Symbols& symbols = signs.symbols;
     const QString trimmedText = text.trimmed();
     const QStringView t(trimmedText); // views: no copy per character
-    std::string c; // the number in C notation for strtod
+    std::string c;                    // the number in C notation for strtod
     qsizetype i = 0;
     if (i < t.size()) {
         const QStringView first = t.mid(i, 1);

@@ -262,9 +262,9 @@ bool CsvReader::next(CsvRecord& record) {
                 }
                 // A quote never closed, or a record too long to be a trip: refused as its first line alone,
                 // and reading goes on from the line after it.
-                record.error = ended ? QStringLiteral("A quoted field that starts on line %1 is never closed. ")
-                                           .arg(record.line)
-                                     : QStringLiteral("The row is longer than %1 characters. ").arg(kMaxRecordChars);
+                record.error =
+                    ended ? QStringLiteral("A quoted field that starts on line %1 is never closed. ").arg(record.line)
+                          : QStringLiteral("The row is longer than %1 characters. ").arg(kMaxRecordChars);
                 qsizetype lineEnd = start_;
                 while (lineEnd < text_.size() && text_[lineEnd] != cr && text_[lineEnd] != lf)
                     ++lineEnd;

@@ -11,10 +11,9 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <array>
 #include <string>
 #include <string_view>
-
-#include <array>
 #include <vector>
 
 // The header of the export, one name per TripTable field in field order.
@@ -76,11 +75,11 @@ private:
 
     QIODevice& device_;
     QStringDecoder decoder_;
-    QString text_;           // decoded text from the current record's start on
+    QString text_; // decoded text from the current record's start on
     qint64 bytesRead_ = 0;
     qint64 charsDecoded_ = 0;
-    qsizetype pos_ = 0;      // the next character of text_
-    qsizetype start_ = 0;    // where the current record starts in text_
+    qsizetype pos_ = 0;   // the next character of text_
+    qsizetype start_ = 0; // where the current record starts in text_
     int line_ = 1;
     QChar delimiter_ = QLatin1Char(',');
     bool hadBom_ = false;

@@ -38,13 +38,8 @@ QString reasonOf(const QString& message) {
     return message.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).join(QLatin1Char(' ')).simplified();
 }
 
-bool report(qint64 records, const CsvReader& reader, const QIODevice& file, const ImportProgress& progress) {
-    return records % kProgressRecords != 0 || !progress || progress(reader.position(), file.size());
-}
-
-} // namespace
-
-QChar DecimalShownBy(const QString& cell) {
+// The decimal symbol the cell shows, or a null QChar.
+QChar decimalShownBy(const QString& cell) {
     if (!cell.contains(QLatin1Char('.')) && !cell.contains(QLatin1Char(',')))
         return QChar();
     const bool period = ParseNumber(cell, QLocale::c()).has_value();
@@ -54,15 +49,22 @@ QChar DecimalShownBy(const QString& cell) {
     return period ? QLatin1Char('.') : QLatin1Char(',');
 }
 
-QLocale NumberLocaleFor(QChar decimal) {
+// The reader of numbers with that decimal symbol; the other symbol groups thousands.
+QLocale numberLocaleFor(QChar decimal) {
     return decimal == QLatin1Char(',') ? decimalComma() : QLocale::c();
 }
+
+bool report(qint64 records, const CsvReader& reader, const QIODevice& file, const ImportProgress& progress) {
+    return records % kProgressRecords != 0 || !progress || progress(reader.position(), file.size());
+}
+
+} // namespace
 
 void DecimalEvidence::add(const QStringList& cells) {
     if (counts_.size() < std::size_t(cells.size()))
         counts_.resize(std::size_t(cells.size()));
     for (qsizetype c = 0; c < cells.size(); ++c) {
-        const QChar shown = DecimalShownBy(cells[c]);
+        const QChar shown = decimalShownBy(cells[c]);
         if (!shown.isNull())
             ++counts_[std::size_t(c)][shown == QLatin1Char('.') ? 0 : 1];
     }
@@ -99,7 +101,7 @@ StoredTrips StoredTrips::of(const TripTable& table) {
 ImportChecker::ImportChecker(const CsvFieldMap& map, qsizetype headerCells, const StoredTrips& stored,
                              std::optional<QChar> decimal)
     : map_(map), headerCells_(headerCells), stored_(&stored), decimal_(decimal),
-      numbers_(NumberLocaleFor(decimal.value_or(QLatin1Char('.')))) {}
+      numbers_(numberLocaleFor(decimal.value_or(QLatin1Char('.')))) {}
 
 ImportChecker::Result ImportChecker::check(const CsvRecord& record) {
     Result result;
@@ -122,12 +124,18 @@ ImportChecker::Result ImportChecker::check(const CsvRecord& record) {
     };
     // The file's columns that fill each text box of the trip windows.
     static const std::pair<int, TripTable::Field> boxes[] = {
-        {fldRate, TripTable::Rate},         {fldStartOdometer, TripTable::StartOdometer},
-        {fldEndOdometer, TripTable::EndOdometer}, {fldMiles, TripTable::Miles},
-        {fldFuel, TripTable::Fuel},         {fldParking, TripTable::Parking},
-        {fldMeals, TripTable::Meals},       {fldLodging, TripTable::Lodging},
-        {fldPhone, TripTable::Phone},       {fldRepairs, TripTable::Repairs},
-        {fldTowing, TripTable::Towing},     {fldMisc, TripTable::Misc},
+        {fldRate, TripTable::Rate},
+        {fldStartOdometer, TripTable::StartOdometer},
+        {fldEndOdometer, TripTable::EndOdometer},
+        {fldMiles, TripTable::Miles},
+        {fldFuel, TripTable::Fuel},
+        {fldParking, TripTable::Parking},
+        {fldMeals, TripTable::Meals},
+        {fldLodging, TripTable::Lodging},
+        {fldPhone, TripTable::Phone},
+        {fldRepairs, TripTable::Repairs},
+        {fldTowing, TripTable::Towing},
+        {fldMisc, TripTable::Misc},
     };
     TripFieldTexts txt;
     for (const auto& [box, field] : boxes) {
@@ -156,8 +164,7 @@ ImportChecker::Result ImportChecker::check(const CsvRecord& record) {
     trip.fileTripId = FromSpreadsheetSafe(cell(TripTable::TripId));
     trip.values = std::move(checked.values);
     trip.idExists = !trip.fileTripId.isEmpty() && stored_->ids.contains(trip.fileTripId);
-    const std::size_t key =
-        tripKey(date, txt[fldDestination], trip.values.lngNumbers[0], trip.values.lngNumbers[1]);
+    const std::size_t key = tripKey(date, txt[fldDestination], trip.values.lngNumbers[0], trip.values.lngNumbers[1]);
     trip.duplicate = seen_.insert(key).second == false || stored_->trips.count(key) > 0;
     return result;
 }

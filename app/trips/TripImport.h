@@ -34,14 +34,9 @@ struct ImportCheck {
     std::vector<RefusedRow> refused;
 };
 
-// The decimal symbol a number cell shows by its own form, read with the trip windows' number reader:
-// "12.50", "0.475" and "1,234.5" show a period, "12,50" and "1.234.567" a comma; "1,234" (1.234 or 1234)
-// and "150" show neither. A null QChar when it shows none.
-QChar DecimalShownBy(const QString& cell);
-// The reader of numbers with that decimal symbol; the other symbol groups thousands.
-QLocale NumberLocaleFor(QChar decimal);
-
-// What a file's cells show about its decimal symbol, column by column.
+// What a file's cells show about its decimal symbol, column by column. A cell shows one by its own form,
+// read with the trip windows' number reader: "12.50", "0.475" and "1,234.5" show a period, "12,50" and
+// "1.234.567" a comma; "1,234" (1.234 or 1234) and "150" show neither.
 class DecimalEvidence {
 public:
     void add(const QStringList& cells);
@@ -108,8 +103,8 @@ struct ImportTally {
     qint64 accepted = 0; // repeated rows included
     qint64 repeated = 0;
     qint64 refusedRows = 0;
-    std::vector<RefusedRow> refused;  // the first kListed
-    std::vector<RefusedRow> repeats;  // the first kListed, with RepeatedReason
+    std::vector<RefusedRow> refused; // the first kListed
+    std::vector<RefusedRow> repeats; // the first kListed, with RepeatedReason
     bool cancelled = false;
 };
 ImportTally CheckImportFile(QIODevice& file, ImportChecker checker, const ImportProgress& progress);
@@ -118,8 +113,7 @@ ImportTally CheckImportFile(QIODevice& file, ImportChecker checker, const Import
 // kept). Stops the batch when cancelled, or when the file no longer gives the rows the check counted.
 class ImportSource : public WendloTripSource {
 public:
-    ImportSource(QIODevice& file, ImportChecker checker, bool keepRepeated, qint64 expected,
-                 ImportProgress progress);
+    ImportSource(QIODevice& file, ImportChecker checker, bool keepRepeated, qint64 expected, ImportProgress progress);
     int NextTrip(WendloTrip& trip) override;
     bool cancelled() const { return cancelled_; }
     bool changed() const { return changed_; }

@@ -283,10 +283,10 @@ void frmImportTrips::recheck() {
         SetMousePointer(this, vbHourglass);
         try {
             PassProgress progress(this, QStringLiteral("Checking the rows..."), progressDelayMs);
-            tally_ = CheckImportFile(file,
-                                     ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_,
-                                                   scan_.evidence.decimal(map)),
-                                     progress.callback());
+            tally_ = CheckImportFile(
+                file,
+                ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_, scan_.evidence.decimal(map)),
+                progress.callback());
             checked_ = !tally_.cancelled;
         } catch (const std::bad_alloc&) {
             tally_ = ImportTally();
@@ -314,12 +314,13 @@ void frmImportTrips::listRows() {
     if (!checked_ && !scan_.firstRecords.isEmpty())
         summary = QStringLiteral("The rows were not checked: choose the columns again, or read the file again.");
     else
-        summary = QStringLiteral("%1 rows to import, %2 refused, %3 stored already or repeated%4 (%5 rows in the file).")
-                      .arg(storing)
-                      .arg(tally_.refusedRows)
-                      .arg(tally_.repeated)
-                      .arg(keep || tally_.repeated == 0 ? QString() : QStringLiteral(" (skipped)"))
-                      .arg(scan_.rows);
+        summary =
+            QStringLiteral("%1 rows to import, %2 refused, %3 stored already or repeated%4 (%5 rows in the file).")
+                .arg(storing)
+                .arg(tally_.refusedRows)
+                .arg(tally_.repeated)
+                .arg(keep || tally_.repeated == 0 ? QString() : QStringLiteral(" (skipped)"))
+                .arg(scan_.rows);
     if (imported_)
         summary = QStringLiteral("The trips of this file were imported. ") + summary;
     lblSummary->setText(summary);
@@ -355,10 +356,10 @@ void frmImportTrips::cmdImport_Click() {
     if (writer) {
         try {
             PassProgress progress(this, QStringLiteral("Importing the trips..."), progressDelayMs);
-            ImportSource source(file,
-                                ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_,
-                                              scan_.evidence.decimal(map)),
-                                chkKeep->isChecked(), rows, progress.callback());
+            ImportSource source(
+                file,
+                ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_, scan_.evidence.decimal(map)),
+                chkKeep->isChecked(), rows, progress.callback());
             stored = static_cast<_TripBatch*>(writer.get())->AddTripsFrom(source);
             cancelled = source.cancelled();
             changed = source.changed();

@@ -141,8 +141,8 @@ TEST(TripCsv, EachSpecialCharacterIsQuotedAndReadBack) {
     const struct {
         const char* text;
         bool quoted;
-    } cells[] = {{",", true},     {";", true},      {"\"", true},     {"\r", true},    {"\n", true},
-                 {"\r\n", true},  {"a\rb", true},   {" lead", true},  {"trail ", true}, {"\tlead", true},
+    } cells[] = {{",", true},       {";", true},      {"\"", true},     {"\r", true},     {"\n", true},
+                 {"\r\n", true},    {"a\rb", true},   {" lead", true},  {"trail ", true}, {"\tlead", true},
                  {"a b\tc", false}, {"plain", false}, {"'quote", false}};
     for (const auto& c : cells) {
         const QByteArray field = CsvField(QString::fromUtf8(c.text));
@@ -150,15 +150,15 @@ TEST(TripCsv, EachSpecialCharacterIsQuotedAndReadBack) {
         const CsvData read = ReadCsv("x," + field + ",y\r\nnext,row\r\n");
         ASSERT_EQ(read.records.size(), 2) << c.text;
         EXPECT_EQ(read.records[0].fields, (QStringList{"x", QString::fromUtf8(c.text), "y"})) << c.text;
-        EXPECT_EQ(read.records[1].line, 2 + QByteArray(c.text).count('\n') +
-                                            QByteArray(c.text).replace("\r\n", "\n").count('\r'))
+        EXPECT_EQ(read.records[1].line,
+                  2 + QByteArray(c.text).count('\n') + QByteArray(c.text).replace("\r\n", "\n").count('\r'))
             << c.text;
     }
     const struct {
         const char* stored;
         const char* written;
-    } guarded[] = {{"=1+2", "'=1+2"}, {"+1", "'+1"},     {"-5", "'-5"},   {"@SUM(A1)", "'@SUM(A1)"},
-                   {"\tx", "'\tx"},   {"'=x", "''=x"},   {"''", "''"},    {"'plain", "'plain"},
+    } guarded[] = {{"=1+2", "'=1+2"}, {"+1", "'+1"},   {"-5", "'-5"}, {"@SUM(A1)", "'@SUM(A1)"},
+                   {"\tx", "'\tx"},   {"'=x", "''=x"}, {"''", "''"},  {"'plain", "'plain"},
                    {"a=b", "a=b"},    {"", ""}};
     for (const auto& g : guarded) {
         EXPECT_EQ(SpreadsheetSafe(g.stored), g.written);
@@ -193,9 +193,11 @@ TEST(TripCsv, ReadsEncodingsAndReportsBrokenLinesOneByOne) {
         QString error;
     } expected[] = {
         {1, {"a", "b"}, ""},
-        {2, {QString::fromUtf8("Z\xEF\xBF\xBDrich"), "1"},
+        {2,
+         {QString::fromUtf8("Z\xEF\xBF\xBDrich"), "1"},
          "The line holds bytes that are not UTF-8 text: save the file as UTF-8 and import it again. "},
-        {3, {"1", QString::fromUtf8("x\ny\xEF\xBF\xBD")},
+        {3,
+         {"1", QString::fromUtf8("x\ny\xEF\xBF\xBD")},
          "Line 4 holds bytes that are not UTF-8 text: save the file as UTF-8 and import it again. "},
         {5, {"open,3"}, "A quoted field that starts on line 5 is never closed. "},
         {6, {"4", "5"}, ""},

@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressDialog>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -149,21 +149,22 @@ TEST(TripImport, ExportImportExportGivesTheSameFile) {
     const char* const texts[] = {"Dest, \"%1\"", "=HYPERLINK(\"x\") %1", "-%1", "@%1", "'+%1"};
     QString inserts = "BEGIN;";
     for (int i = 0; i < 300; ++i) {
-        inserts += QStringLiteral("INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,EndOdometer,Miles,"
-                                   "Fuel,Parking,Meals,Motel,Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,"
-                                   "Notes) VALUES ('T-%1','%2',0.475,%3,%4,%5,%6,2.5,0,0,0,0,0,0.1,%7,%8,"
-                                   "'%9/%10/2009','%11');")
-                        .arg(i + 1)
-                        .arg(QString(texts[i % 5]).arg(i % 7).replace("'", "''"))
-                        .arg(1000 + i * 10)
-                        .arg(1000 + i * 10 + 5 + i % 40)
-                        .arg(5 + i % 40)
-                        .arg(10.0 + i % 9 * 0.25)
-                        .arg(double(0.475f * float(5 + i % 40)), 0, 'g', 7)
-                        .arg(double(float(10.0 + i % 9 * 0.25) + 2.5f + 0.1f + 0.475f * float(5 + i % 40)), 0, 'g', 7)
-                        .arg(1 + i % 12)
-                        .arg(1 + i % 28)
-                        .arg(QString(texts[(i + 2) % 5]).arg("line\r\nbreak ; " + QString::number(i)).replace("'", "''"));
+        inserts +=
+            QStringLiteral("INSERT INTO tblMain (TripID,Destination,Rate,StartOdometer,EndOdometer,Miles,"
+                           "Fuel,Parking,Meals,Motel,Phone,Repairs,Towing,Expense,Mileage,TotalTrip,StartDate,"
+                           "Notes) VALUES ('T-%1','%2',0.475,%3,%4,%5,%6,2.5,0,0,0,0,0,0.1,%7,%8,"
+                           "'%9/%10/2009','%11');")
+                .arg(i + 1)
+                .arg(QString(texts[i % 5]).arg(i % 7).replace("'", "''"))
+                .arg(1000 + i * 10)
+                .arg(1000 + i * 10 + 5 + i % 40)
+                .arg(5 + i % 40)
+                .arg(10.0 + i % 9 * 0.25)
+                .arg(double(0.475f * float(5 + i % 40)), 0, 'g', 7)
+                .arg(double(float(10.0 + i % 9 * 0.25) + 2.5f + 0.1f + 0.475f * float(5 + i % 40)), 0, 'g', 7)
+                .arg(1 + i % 12)
+                .arg(1 + i % 28)
+                .arg(QString(texts[(i + 2) % 5]).arg("line\r\nbreak ; " + QString::number(i)).replace("'", "''"));
     }
     source.exec(inserts + "COMMIT;");
     const auto before = storedTable(source);
@@ -349,15 +350,15 @@ TEST(TripImport, ALongFileImportsWithinAFixedAddressSpace) {
         out.write("Trip ID,Date,Destination,Start Odometer,End Odometer,Miles,Rate,Fuel,Parking,Notes\r\n");
         for (int i = 0; i < rows; ++i)
             out.write("F-" + QByteArray::number(i) + ",2009-03-" + QByteArray::number(1 + i % 28) + ",Town " +
-                      QByteArray::number(i) + "," + QByteArray::number(1000 + i) + "," +
-                      QByteArray::number(1100 + i) + ",100,0.475,12.5,2.5,\"met the client, kept the receipt\"\r\n");
+                      QByteArray::number(i) + "," + QByteArray::number(1000 + i) + "," + QByteArray::number(1100 + i) +
+                      ",100,0.475,12.5,2.5,\"met the client, kept the receipt\"\r\n");
         return out.fileName();
     };
     const QString file = write("long.csv", kRows);
     MsgBoxScript script;
     frmImportTrips form;
     form.show();
-    form.progressDelayMs = 0; // the progress shows, as it does on a slow machine
+    form.progressDelayMs = 0;                          // the progress shows, as it does on a slow machine
     ASSERT_TRUE(form.LoadFile(write("short.csv", 1))); // what a window and its progress take, before the limit
     QFile status("/proc/self/status");
     ASSERT_TRUE(status.open(QIODevice::ReadOnly));
