@@ -168,12 +168,18 @@ void frmImportTrips::cmdBrowse_Click() {
 bool frmImportTrips::LoadFile(const QString& fileName) {
     // A regular file only, read without blocking: a pipe or device typed as the path must not freeze the
     // program, and 256 MiB is far more than any trip log.
+    // A file that is not read leaves the window with the one it had, and the file box naming that one.
+    const auto keepLoaded = [this] {
+        if (!fileName_.isEmpty())
+            txtFile->setText(fileName_);
+        return false;
+    };
     QFile file;
     if (!OpenRegularFile(fileName, kMaxFileBytes, file)) {
         MsgBox(QStringLiteral("The file cannot be read! \r\n\r\n") + QDir::toNativeSeparators(fileName) +
                    QStringLiteral(" is no readable file of at most 256 MB. "),
                vbExclamation | vbOKOnly);
-        return false;
+        return keepLoaded();
     }
     ImportScan scan;
     SetMousePointer(this, vbHourglass);
@@ -186,10 +192,10 @@ bool frmImportTrips::LoadFile(const QString& fileName) {
     }
     SetMousePointer(this, vbDefault);
     if (scan.cancelled)
-        return false; // the window keeps the file it had
+        return keepLoaded();
     if (!scan.error.isEmpty()) {
         MsgBox(scan.error, vbExclamation | vbOKOnly);
-        return false;
+        return keepLoaded();
     }
     const QFileInfo info(file);
     fileName_ = fileName;
