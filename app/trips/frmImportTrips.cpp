@@ -197,10 +197,9 @@ bool frmImportTrips::LoadFile(const QString& fileName) {
         MsgBox(scan.error, vbExclamation | vbOKOnly);
         return keepLoaded();
     }
-    const QFileInfo info(file);
     fileName_ = fileName;
-    fileSize_ = info.size();
-    fileTime_ = info.lastModified();
+    fileSize_ = file.size(); // of the file opened, not of what the name points to now
+    fileTime_ = file.fileTime(QFileDevice::FileModificationTime);
     scan_ = std::move(scan);
     imported_ = false;
     txtFile->setText(fileName);
@@ -270,8 +269,7 @@ CsvFieldMap frmImportTrips::currentMap() const {
 
 bool frmImportTrips::reopen(QFile& file) {
     if (OpenRegularFile(fileName_, kMaxFileBytes, file)) {
-        const QFileInfo info(file);
-        if (info.size() == fileSize_ && info.lastModified() == fileTime_)
+        if (file.size() == fileSize_ && file.fileTime(QFileDevice::FileModificationTime) == fileTime_)
             return true;
         file.close();
     }

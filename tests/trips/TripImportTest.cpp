@@ -254,8 +254,9 @@ TEST(TripImport, WindowListsRefusalsFirstAndStoresAllAcceptedRowsOnYes) {
     EXPECT_EQ(app.scalar(kStoredTrips).toString(), storedBefore);
 }
 
-// A long import shows its progress, and Cancel there stores nothing; the stored trips stay as they were.
-TEST(TripImport, CancelDuringTheImportStoresNothing) {
+// A long import shows its progress, and Cancel there stores nothing, nor does a file changed since it was read;
+// the stored trips stay as they were.
+TEST(TripImport, CancelDuringTheImportOrAChangedFileStoresNothing) {
     AppFolder app;
     app.addTrip("Boston", "10/18/2007");
     app.addTrip("Salem", "10/18/2007");
@@ -289,6 +290,15 @@ TEST(TripImport, CancelDuringTheImportStoresNothing) {
                                   "No trip of the file was stored. ");
     EXPECT_EQ(app.scalar(kStoredTrips).toString(), storedBefore);
     EXPECT_TRUE(form.cmdImport->isEnabled());
+
+    // A file changed since it was checked is not imported from.
+    ASSERT_TRUE(out.open(QIODevice::Append));
+    out.write("2008-01-03,Added later,10\r\n");
+    out.close();
+    script.answer(vbYes).answer(vbOK);
+    QTest::mouseClick(form.cmdImport, Qt::LeftButton);
+    EXPECT_EQ(script.last().text, "The file has changed or is gone since it was read! \r\n\r\nRead it again. ");
+    EXPECT_EQ(app.scalar(kStoredTrips).toString(), storedBefore);
 }
 
 // A path typed into the file box loads on Enter, as Browse does; a pipe typed there is refused at once.
