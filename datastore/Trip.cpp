@@ -438,7 +438,8 @@ class TakenTripNumbers {
 public:
     explicit TakenTripNumbers(Recordset& ids) {
         for (ids.MoveFirst(); !ids.eof(); ids.MoveNext()) {
-            const std::string_view id = ids.Fields("TripID").textView();
+            const Value field = ids.Fields("TripID"); // a copy: its text view lives as long as it does
+            const std::string_view id = field.textView();
             std::int64_t n = 0;
             bool digits = id.size() > 2 && id.size() <= 12 && id[2] != '0';
             for (std::size_t i = 2; digits && i < id.size(); ++i) {
