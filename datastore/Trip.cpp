@@ -9,11 +9,13 @@
 #include "WendloTesting.h"
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <new>
+#include <set>
 #include <sqlite3.h>
 #include <strings.h>
 #include <unistd.h>
@@ -118,6 +120,7 @@ public:
     bool UpdateOwner(std::vector<std::string>& strText) override;
     std::string Clean(std::string& strText) override;
     std::int32_t AddTrips(std::vector<WendloTrip>& trips) override;
+    std::int32_t AddTripsFrom(WendloTripSource& source) override { return addBatch(source, nullptr); }
     bool PrepareHistory() override;
     RecordsetPtr LoadHistory() override { return read("SELECT * FROM tblTripHistory ORDER BY HistoryID DESC;"); }
     std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) override;
@@ -148,6 +151,8 @@ private:
     static void commit(Connection& con);
     // The new-trip identifier inside an open transaction: "T-" and one more than the highest ID.
     std::string nextTripId(Connection& con, const std::string& which);
+    // One transaction for all the trips of a source; the identifiers given go to ids when it is set.
+    std::int32_t addBatch(WendloTripSource& source, std::vector<std::string>* ids);
     template <typename Build> bool write(Build build, const char* nameLine, const char* function);
     void failureMessage(const DbError& error);
     std::string tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
@@ -438,13 +443,86 @@ bool Trip::UpdateOwner(std::vector<std::string>& strText) {
         "UpdateOwner - DLL Function", "UpdateOwner");
 }
 
-// One transaction for the whole batch: each row asks for the highest ID inside it, as GetNewTripID
-// does for AddTrip's caller, so the identifiers follow the IDs even after deletes (AUTOINCREMENT).
+namespace {
+
+// The numbers n of the stored Trip IDs "T-n" that a new identifier must not repeat, as the new-trip
+// window's free-number rule has it: a row renamed by another tool can carry the next number.
+class TakenTripNumbers {
+public:
+    explicit TakenTripNumbers(Recordset& ids) {
+        for (ids.MoveFirst(); !ids.eof(); ids.MoveNext()) {
+            const Value field = ids.Fields("TripID"); // a copy: its text view lives as long as it does
+            const std::string_view id = field.textView();
+            std::int64_t n = 0;
+            bool digits = id.size() > 2 && id.size() <= 12 && id[2] != '0';
+            for (std::size_t i = 2; digits && i < id.size(); ++i) {
+                digits = id[i] >= '0' && id[i] <= '9';
+                n = n * 10 + (id[i] - '0');
+            }
+            if (digits && n <= INT32_MAX)
+                sorted_.push_back(n);
+        }
+        std::sort(sorted_.begin(), sorted_.end());
+    }
+    // The first number from candidate on that no trip carries, taken from then on; 0 when none is left.
+    std::int64_t takeFrom(std::int64_t candidate) {
+        std::int64_t n = candidate;
+        while (n <= INT32_MAX && (std::binary_search(sorted_.begin(), sorted_.end(), n) || skipped_.count(n)))
+            ++n;
+        if (n > INT32_MAX)
+            return 0;
+        // Candidates rise with every row (each row's ID is above the last), so only a number given above
+        // its candidate can meet a later candidate.
+        if (n != candidate)
+            skipped_.insert(n);
+        return n;
+    }
+
+private:
+    std::vector<std::int64_t> sorted_;
+    std::set<std::int64_t> skipped_;
+};
+
+// Hands over the trips of a vector, as copies.
+class VectorSource final : public WendloTripSource {
+public:
+    explicit VectorSource(const std::vector<WendloTrip>& trips) : trips_(trips) {}
+    int NextTrip(WendloTrip& trip) override {
+        if (next_ == trips_.size())
+            return 0;
+        trip = trips_[next_++];
+        return 1;
+    }
+
+private:
+    const std::vector<WendloTrip>& trips_;
+    std::size_t next_ = 0;
+};
+
+} // namespace
+
 std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
     if (!conDataBase)
         return -1;
     if (trips.empty())
         return 0;
+    VectorSource source(trips);
+    std::vector<std::string> ids;
+    ids.reserve(trips.size());
+    const std::int32_t stored = addBatch(source, &ids);
+    for (std::size_t i = 0; stored > 0 && i < trips.size(); ++i) {
+        if (trips[i].strText.empty())
+            trips[i].strText.resize(1);
+        trips[i].strText[0] = ids[i];
+    }
+    return stored;
+}
+
+// One transaction for the whole batch: each row asks for the highest ID inside it, as GetNewTripID
+// does for AddTrip's caller, so the identifiers follow the IDs even after deletes (AUTOINCREMENT).
+std::int32_t Trip::addBatch(WendloTripSource& source, std::vector<std::string>* ids) {
+    if (!conDataBase)
+        return -1;
     DbError error;
     if (!conDataBase->Open(error))
         return -1;
@@ -452,14 +530,29 @@ std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
         DbError began;
         if (!con.Begin(true, began))
             throw BuildFailure{began.number, began.description};
+        TakenTripNumbers taken(*step(con, "SELECT TripID FROM tblMain WHERE TripID GLOB 'T-[1-9]*';", true));
+        WendloTrip t;
         std::int32_t stored = 0;
-        for (std::size_t i = 0; i < trips.size(); ++i) {
-            WendloTrip& t = trips[i];
-            const std::string id = nextTripId(con, " for trip " + std::to_string(i + 1));
+        for (;;) {
+            const int next = source.NextTrip(t);
+            if (next == 0)
+                break;
+            if (next < 0) {
+                con.Rollback();
+                con.Close();
+                return std::int32_t(WENDLO_BATCH_STOPPED);
+            }
+            const RecordsetPtr highest = step(con, "SELECT MAX(ID) AS [NewTripID] FROM tblMain", true);
+            highest->MoveFirst();
+            const std::int64_t number = taken.takeFrom(highest->Fields("NewTripID").toInt64() + 1);
+            if (number == 0)
+                throw BuildFailure{errTripIdRange, "No trip identifier is left for trip " + std::to_string(stored + 1)};
             if (t.strText.empty())
                 t.strText.resize(1);
-            t.strText[0] = id;
+            t.strText[0] = "T-" + FormatWhole(number);
             step(con, tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false), false);
+            if (ids)
+                ids->push_back(t.strText[0]);
             ++stored;
         }
         commit(con);

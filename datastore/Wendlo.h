@@ -63,14 +63,28 @@ struct WendloTrip {
     float sngRate = 0.0f;
 };
 
+// Hands a batch its trips one at a time, so that a long file is never held whole.
+class WendloTripSource {
+public:
+    virtual ~WendloTripSource() = default;
+    // Fills trip with the next trip and returns 1; returns 0 after the last one, and -1 to stop the
+    // batch (nothing is stored then).
+    virtual int NextTrip(WendloTrip& trip) = 0;
+};
+
+enum : std::int32_t { WENDLO_BATCH_STOPPED = -2 }; // the source stopped the batch: nothing stored or logged
+
 // The interface of the class Trip with its batch write; the same object answers as _Trip. A host
 // asks for it by IID__TripBatch, so a host built for _Trip alone keeps working unchanged.
 class _TripBatch : public _Trip {
 public:
     // Adds every trip in one transaction, each under the identifier AddTrip's caller would form for it
-    // ("T-" and one more than the highest ID), which is written into its strText[0]. Returns how many
-    // were stored, or -1 when the batch failed: then none is stored and the error log has an entry.
+    // ("T-" and one more than the highest ID, or the next number above it that no trip carries), which is
+    // written into its strText[0]. Returns how many were stored, or -1 when the batch failed: then none
+    // is stored and the error log has an entry.
     virtual std::int32_t AddTrips(std::vector<WendloTrip>& trips) = 0;
+    // The same for the trips a source hands over; WENDLO_BATCH_STOPPED when the source stopped it.
+    virtual std::int32_t AddTripsFrom(WendloTripSource& source) = 0;
 };
 
 // The interface of the class Trip with its trip history (tblTripHistory, filled by triggers on tblMain);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 #include <string_view>
 
@@ -182,37 +183,69 @@ const char* const monthNames[] = {"January", "February", "March",     "April",  
 
 } // namespace
 
+namespace {
+struct Signs {
+    QLocale locale;
+    Symbols symbols;
+    QString minus;
+    QString plus;
+};
+
+// The symbols of the locale last read with: a QLocale makes each anew at every call, and an import
+// reads millions of numbers with one locale.
+const Signs& signsOf(const QLocale& locale) {
+    thread_local Signs cached{QLocale::c(), symbolsOf(QLocale::c()), QLocale::c().negativeSign(),
+                              QLocale::c().positiveSign()};
+    if (!(cached.locale == locale))
+        cached = Signs{locale, symbolsOf(locale), locale.negativeSign(), locale.positiveSign()};
+    return cached;
+}
+} // namespace
+
 std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
-    const Symbols symbols = symbolsOf(locale);
-    const QString t = text.trimmed();
-    std::string c; // the number in C notation for strtod
+    const Signs& signs = signsOf(locale);
+    const Symbols& symbols = signs.symbols;
+    const QString trimmedText = text.trimmed();
+    const QStringView t(trimmedText); // views: no copy per character
+    std::string c;                    // the number in C notation for strtod
     qsizetype i = 0;
     if (i < t.size()) {
-        const QString first(t.at(i));
-        const bool minus = first == QLatin1String("-") || first == locale.negativeSign();
-        if (minus || first == QLatin1String("+") || first == locale.positiveSign()) {
+        const QStringView first = t.mid(i, 1);
+        const bool minus = first == QLatin1String("-") || first == signs.minus;
+        if (minus || first == QLatin1String("+") || first == signs.plus) {
             if (minus)
                 c.push_back('-');
             ++i;
         }
     }
+    // A grouping separator stands only between groups of three digits of the integer part, after a first
+    // group of one to three digits: "1,234.50" is a number, "12,50" on a decimal-period system is not.
     int digits = 0;
-    bool lastWasDigit = false;
+    int groupDigits = 0; // digits since the start or the last separator
+    bool grouped = false;
+    bool leadingZero = false;
     for (; i < t.size(); ++i) {
         const QChar ch = t.at(i);
         if (isDigit(ch)) {
+            if (digits == 0)
+                leadingZero = ch == QLatin1Char('0');
             c.push_back(static_cast<char>(ch.unicode()));
             ++digits;
-            lastWasDigit = true;
-        } else if (t.mid(i, symbols.decimal.size()) == symbols.decimal) {
+            ++groupDigits;
+        } else if (t.mid(i, symbols.decimal.size()) == QStringView(symbols.decimal)) {
             break;
-        } else if (lastWasDigit && isGroup(symbols.group, ch) && i + 1 < t.size() && isDigit(t.at(i + 1))) {
-            lastWasDigit = false; // a separator stands between digits only
+        } else if (isGroup(symbols.group, ch)) {
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3) || (!grouped && leadingZero))
+                return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
         } else {
             break;
         }
     }
-    if (i < t.size() && t.mid(i, symbols.decimal.size()) == symbols.decimal) {
+    if (grouped && groupDigits != 3)
+        return std::nullopt;
+    if (i < t.size() && t.mid(i, symbols.decimal.size()) == QStringView(symbols.decimal)) {
         c.push_back('.');
         i += symbols.decimal.size();
         for (; i < t.size() && isDigit(t.at(i)); ++i) {
@@ -235,7 +268,10 @@ std::optional<double> ParseNumber(const QString& text, const QLocale& locale) {
     }
     if (i != t.size())
         return std::nullopt;
-    const double value = std::strtod(c.c_str(), nullptr);
+    // C notation whatever the process's locale: plain strtod stops at the period under a decimal-comma
+    // LC_NUMERIC (the program takes the system's) and reads 12.5 as 12.
+    static const locale_t cNumbers = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    const double value = strtod_l(c.c_str(), nullptr, cNumbers);
     if (!std::isfinite(value))
         return std::nullopt; // beyond any number the program can hold
     return value;
@@ -300,24 +336,30 @@ QDate TextToDate(const QString& text) {
 }
 
 QDate ParseTripDate(const QString& text) {
-    // The form the program stores, M/d/yyyy and nothing else, read without a regular expression:
-    // a report adds up a hundred thousand of them.
+    // The form the program stores, M/d/yyyy, and the year-first form files carry, read without a regular
+    // expression: a report adds up a hundred thousand of them, an import a million.
     int part[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
     int k = 0;
+    QChar separator;
     for (const QChar c : text) {
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digits[k] < 4) {
             part[k] = part[k] * 10 + (c.unicode() - '0');
             ++digits[k];
-        } else if (c == QLatin1Char('/') && k < 2) {
+        } else if ((c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) && k < 2 &&
+                   (k == 0 || c == separator)) {
+            separator = c;
             ++k;
         } else {
             k = -1;
             break;
         }
     }
-    if (k == 2 && digits[0] >= 1 && digits[0] <= 2 && digits[1] >= 1 && digits[1] <= 2 && digits[2] == 4)
+    const auto oneOrTwo = [&digits](int i) { return digits[i] >= 1 && digits[i] <= 2; };
+    if (k == 2 && separator == QLatin1Char('/') && oneOrTwo(0) && oneOrTwo(1) && digits[2] == 4)
         return QDate(part[2], part[0], part[1]);
+    if (k == 2 && digits[0] == 4 && oneOrTwo(1) && oneOrTwo(2))
+        return QDate(part[0], part[1], part[2]);
 
     static const QString time = QStringLiteral("(?:[ T]+\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
                                                " *(?:[AaPp][Mm])?(?:Z|[+-]\\d{2}:?\\d{2})?)?$");

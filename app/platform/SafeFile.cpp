@@ -20,6 +20,11 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_;
@@ -28,21 +33,38 @@ private:
 bool regularWithin(const struct stat& st, qint64 maxBytes) {
     return S_ISREG(st.st_mode) && st.st_size >= 0 && st.st_size <= maxBytes;
 }
-} // namespace
 
-bool ReadRegularFile(const QString& path, qint64 maxBytes, QByteArray& data) {
-    data.clear();
+// A descriptor of path opened for reading when it is a regular file of at most maxBytes, or -1.
+int openRegular(const QString& path, qint64 maxBytes, struct stat& st) {
     if (path.isEmpty() || maxBytes < 0)
-        return false;
+        return -1;
     const QByteArray name = QFile::encodeName(path);
     // Looking first keeps devices and pipes from being opened at all; the check on the open descriptor
     // below is the one that counts, since the name may be replaced in between.
-    struct stat st {};
     if (::stat(name.constData(), &st) != 0 || !regularWithin(st, maxBytes))
-        return false;
+        return -1;
     // O_NONBLOCK: a pipe swapped in after the look must not hold the open (or the program) for ever.
-    const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !regularWithin(st, maxBytes))
+        return -1;
+    return fd.release();
+}
+} // namespace
+
+bool OpenRegularFile(const QString& path, qint64 maxBytes, QFile& file) {
+    struct stat st {};
+    Descriptor fd(openRegular(path, maxBytes, st));
+    if (fd.get() < 0 || !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return false;
+    fd.release();
+    return true;
+}
+
+bool ReadRegularFile(const QString& path, qint64 maxBytes, QByteArray& data) {
+    data.clear();
+    struct stat st {};
+    const Descriptor fd(openRegular(path, maxBytes, st));
+    if (fd.get() < 0)
         return false;
 
     // The size can change while we read: count what arrives and stop one byte past the limit.

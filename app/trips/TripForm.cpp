@@ -202,6 +202,14 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     connect(cmdSave, &QPushButton::clicked, this, &TripForm::cmdSave_Click);
     connect(cmdClear, &QPushButton::clicked, this, &TripForm::cmdClear_Click);
     connect(cmdExit, &QPushButton::clicked, this, &TripForm::cmdExit_Click);
+    // The miles both readings give show in Total Miles as they are typed: the number Save stores.
+    const auto showOdometerMiles = [this] {
+        const TripValueSet v = GatherTrip(fieldTexts(), QString(), QDate(), QString());
+        if (v.milesFromOdometers && v.intMiles >= 0)
+            txtBox[fldMiles]->setText(QString::number(v.intMiles));
+    };
+    connect(txtBox[fldStartOdometer], &QLineEdit::textEdited, this, showOdometerMiles);
+    connect(txtBox[fldEndOdometer], &QLineEdit::textEdited, this, showOdometerMiles);
 }
 
 void TripForm::placeAbove(QWidget* widget) {

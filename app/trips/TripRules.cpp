@@ -48,15 +48,28 @@ struct Converted {
     std::optional<TripCheck> failure; // the first value its column cannot hold
 };
 
+// The numeric fields read once, for the number tests and the conversion alike.
+using ParsedFields = std::array<std::optional<double>, kTripFieldCount>;
+
+ParsedFields parse(const TripFieldTexts& txt, const QLocale& locale) {
+    ParsedFields parsed;
+    for (int field = fldRate; field <= fldMisc; ++field) {
+        const QString& text = txt[static_cast<std::size_t>(field)];
+        if (!text.isEmpty())
+            parsed[static_cast<std::size_t>(field)] = ParseNumber(text, locale);
+    }
+    return parsed;
+}
+
 // One conversion for both the range checks and the value set, so that what passes is what is stored.
-Converted convert(const TripFieldTexts& txt, const QLocale& locale) {
+Converted convert(const ParsedFields& parsed) {
     Converted c;
     TripValueSet& v = c.values;
     const auto fail = [&c](int field, const QString& message) {
         if (!c.failure)
             c.failure = TripCheck{field, message};
     };
-    const auto number = [&](int field) { return ParseNumber(txt[static_cast<std::size_t>(field)], locale); };
+    const auto number = [&](int field) { return parsed[static_cast<std::size_t>(field)]; };
 
     if (const auto rate = number(fldRate)) {
         if (const auto single = ToSingle(*rate))
@@ -148,37 +161,70 @@ template <typename T> QString wholeText(const std::optional<T>& value) {
 
 } // namespace
 
-std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale) {
+namespace {
+
+// The checks in their order on fields read once; the conversion comes with them.
+Converted check(const TripFieldTexts& txt, const ParsedFields& parsed) {
+    const auto failed = [](int field, const QString& message) {
+        Converted c;
+        c.failure = TripCheck{field, message};
+        return c;
+    };
     const auto notNumber = [&](int field) {
-        const QString& text = txt[static_cast<std::size_t>(field)];
-        return !text.isEmpty() && !ParseNumber(text, locale);
+        return !txt[static_cast<std::size_t>(field)].isEmpty() && !parsed[static_cast<std::size_t>(field)];
     };
     if (txt[fldDestination].isEmpty())
-        return TripCheck{fldDestination, QStringLiteral("Destination is missing! ")};
+        return failed(fldDestination, QStringLiteral("Destination is missing! "));
     if (notNumber(fldRate))
-        return TripCheck{fldRate, QStringLiteral("Rate Per Mile must be a number! \r\n\r\n"
-                                                 "This is the amount paid or charged per mile of travel. ")};
+        return failed(fldRate, QStringLiteral("Rate Per Mile must be a number! \r\n\r\n"
+                                              "This is the amount paid or charged per mile of travel. "));
     for (int field : {fldStartOdometer, fldEndOdometer}) {
         if (notNumber(field))
-            return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
+            return failed(field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! "));
     }
-    if (txt[fldMiles].isEmpty())
-        return TripCheck{fldMiles, QStringLiteral("Total Miles is missing! ")};
+    // Both readings positive give the miles (as the gathering does), so they must not run backwards, and
+    // Total Miles need not be typed.
+    Converted converted = convert(parsed);
+    const std::vector<std::int32_t>& readings = converted.values.lngNumbers;
+    const bool readingsGiveMiles = readings[0] > 0 && readings[1] > 0;
+    if (readingsGiveMiles && readings[1] < readings[0])
+        return failed(fldEndOdometer, QStringLiteral("Odometer Reading (End) is less than Odometer Reading (Start)! "));
+    if (txt[fldMiles].isEmpty() && !readingsGiveMiles)
+        return failed(fldMiles, QStringLiteral("Total Miles is missing! "));
     for (int field = fldMiles; field <= fldMisc; ++field) {
         if (notNumber(field))
-            return TripCheck{field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! ")};
+            return failed(field, QString::fromLatin1(fieldNames[field]) + QStringLiteral(" must be a number! "));
     }
-    return convert(txt, locale).failure;
+    return converted;
 }
 
-TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
-                        const QLocale& locale) {
-    TripValueSet v = convert(txt, locale).values;
+void fillTexts(TripValueSet& v, const TripFieldTexts& txt, const QString& notes, const QDate& date,
+               const QString& tripId) {
     v.strText[0] = tripId.toStdString();
     v.strText[1] = notes.toStdString();
     v.strText[2] = txt[fldDestination].toStdString();
     v.datDate = ToWendloDate(date);
+}
+
+} // namespace
+
+std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale) {
+    return check(txt, parse(txt, locale)).failure;
+}
+
+TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
+                        const QLocale& locale) {
+    TripValueSet v = convert(parse(txt, locale)).values;
+    fillTexts(v, txt, notes, date, tripId);
     return v;
+}
+
+CheckedTrip CheckAndGatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date,
+                               const QLocale& locale) {
+    Converted converted = check(txt, parse(txt, locale));
+    if (!converted.failure)
+        fillTexts(converted.values, txt, notes, date, QString());
+    return CheckedTrip{std::move(converted.failure), std::move(converted.values)};
 }
 
 WendloDate ToWendloDate(const QDate& date) {

@@ -42,8 +42,9 @@ struct TripCheck {
     QString message;
 };
 
-// The checks of Save and Delete in their fixed order: Destination, the number tests, Total Miles;
-// then every value against what its column holds (16-bit miles, 32-bit odometers, single amounts).
+// The checks of Save and Delete in their fixed order: Destination, the number tests, readings that run
+// backwards, Total Miles (needed only when the readings do not give the miles); then every value against
+// what its column holds (16-bit miles, 32-bit odometers, single amounts).
 std::optional<TripCheck> CheckTripFields(const TripFieldTexts& txt, const QLocale& locale = QLocale());
 
 // The six arguments of AddTrip and UpdateTrip.
@@ -63,6 +64,15 @@ struct TripValueSet {
 // A value that does not convert stays 0.
 TripValueSet GatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date, const QString& tripId,
                         const QLocale& locale = QLocale());
+
+// Both of the above from one reading of the fields, for the many rows of an import: the first failing
+// check, or the value set without an identifier.
+struct CheckedTrip {
+    std::optional<TripCheck> failure;
+    TripValueSet values;
+};
+CheckedTrip CheckAndGatherTrip(const TripFieldTexts& txt, const QString& notes, const QDate& date,
+                               const QLocale& locale);
 
 WendloDate ToWendloDate(const QDate& date);
 

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -32,12 +34,44 @@ std::shared_ptr<_Trip> batchObject() {
     return CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripBatch);
 }
 
-QString flaggedText(const ImportedTrip& trip) {
-    if (trip.idExists)
-        return QStringLiteral("Line %1: Trip ID %2 is stored already").arg(trip.line).arg(trip.fileTripId);
-    return QStringLiteral("Line %1: the same trip (date, destination, odometers) is stored or in the file already")
-        .arg(trip.line);
-}
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
+// One pass over the file with a progress dialog that shows once the pass takes a while; its Cancel
+// stops the pass. Window-modal, so nothing else runs into the pass while it is shown.
+class PassProgress {
+public:
+    PassProgress(QWidget* window, const QString& label, int delayMs)
+        : window_(window), dialog_(label, QStringLiteral("Cancel"), 0, 1000, window) {
+        dialog_.setWindowTitle(App::Caption());
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(delayMs);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.setValue(0);
+    }
+    ImportProgress callback() {
+        return [this](qint64 done, qint64 total) {
+            dialog_.setValue(total > 0 ? int(std::min<qint64>(999, done * 1000 / total)) : 0);
+            return !dialog_.wasCanceled();
+        };
+    }
+
+    ~PassProgress() {
+        // The keyboard goes back to the window that ran the pass, window manager or not.
+        if (dialog_.isVisible()) {
+            dialog_.hide();
+            window_->activateWindow();
+        }
+    }
+    PassProgress(const PassProgress&) = delete;
+    PassProgress& operator=(const PassProgress&) = delete;
+
+private:
+    QWidget* window_;
+    QProgressDialog dialog_;
+};
+
+const QString noMemory = QStringLiteral("There is not enough memory to read the file! ");
 
 } // namespace
 
@@ -127,7 +161,7 @@ frmImportTrips::frmImportTrips(QWidget* parent) : QWidget(parent) {
     });
     connect(cmdImport, &QPushButton::clicked, this, &frmImportTrips::cmdImport_Click);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
-    connect(chkKeep, &QCheckBox::toggled, this, &frmImportTrips::recheck);
+    connect(chkKeep, &QCheckBox::toggled, this, &frmImportTrips::listRows);
     txtFile->setFocus(Qt::OtherFocusReason); // the first tab stop: a path typed here loads on Enter
 }
 
@@ -141,27 +175,53 @@ void frmImportTrips::cmdBrowse_Click() {
 bool frmImportTrips::LoadFile(const QString& fileName) {
     // A regular file only, read without blocking: a pipe or device typed as the path must not freeze the
     // program, and 256 MiB is far more than any trip log.
-    QByteArray bytes;
-    if (!ReadRegularFile(fileName, qint64(256) << 20, bytes)) {
+    // A file that is not read leaves the window with the one it had, and the file box naming that one.
+    const auto keepLoaded = [this] {
+        if (!fileName_.isEmpty())
+            txtFile->setText(fileName_);
+        return false;
+    };
+    QFile file;
+    if (!OpenRegularFile(fileName, kMaxFileBytes, file)) {
         MsgBox(QStringLiteral("The file cannot be read! \r\n\r\n") + QDir::toNativeSeparators(fileName) +
                    QStringLiteral(" is no readable file of at most 256 MB. "),
                vbExclamation | vbOKOnly);
-        return false;
+        return keepLoaded();
     }
+    ImportScan scan;
     SetMousePointer(this, vbHourglass);
-    data_ = ReadCsv(bytes);
+    try {
+        PassProgress progress(this, QStringLiteral("Reading %1...").arg(QFileInfo(fileName).fileName()),
+                              progressDelayMs);
+        scan = ScanImportFile(file, kPreviewRows, progress.callback());
+    } catch (const std::bad_alloc&) {
+        scan.error = noMemory;
+    }
+    SetMousePointer(this, vbDefault);
+    if (scan.cancelled)
+        return keepLoaded();
+    if (!scan.error.isEmpty()) {
+        MsgBox(scan.error, vbExclamation | vbOKOnly);
+        return keepLoaded();
+    }
+    fileName_ = fileName;
+    fileSize_ = file.size(); // of the file opened, not of what the name points to now
+    fileTime_ = file.fileTime(QFileDevice::FileModificationTime);
+    scan_ = std::move(scan);
+    imported_ = false;
     txtFile->setText(fileName);
-    // The stored trips, for the Trip IDs and trips the file repeats.
+    // The stored trips, for the Trip IDs and trips the file repeats; only what the check needs is kept.
     std::shared_ptr<_Trip> reader = batchObject();
     RecordsetPtr rs;
     try {
         rs = reader ? reader->LoadTrip() : nullptr;
+        stored_ = rs ? StoredTrips::of(*TripTable::fromRecordset(*rs)) : StoredTrips();
     } catch (...) {
-        rs.reset();
+        stored_ = StoredTrips();
     }
-    stored_ = rs ? TripTable::fromRecordset(*rs) : std::make_shared<TripTable>();
+    rs.reset();
     fillPreview();
-    const QStringList header = data_.records.isEmpty() ? QStringList() : data_.records.first().fields;
+    const QStringList header = scan_.firstRecords.isEmpty() ? QStringList() : scan_.firstRecords.first().fields;
     const CsvFieldMap map = MapCsvHeader(header);
     filling_ = true;
     for (int f = 0; f < TripTable::kFieldCount; ++f) {
@@ -174,8 +234,7 @@ bool frmImportTrips::LoadFile(const QString& fileName) {
     }
     filling_ = false;
     recheck();
-    SetMousePointer(this, vbDefault);
-    if (data_.records.size() < 2) {
+    if (scan_.rows == 0) {
         MsgBox(QStringLiteral("The file holds no trips. "), vbExclamation | vbOKOnly);
         return false;
     }
@@ -184,16 +243,17 @@ bool frmImportTrips::LoadFile(const QString& fileName) {
 
 void frmImportTrips::fillPreview() {
     tblPreview->clear();
-    const int rows = int(std::min<qsizetype>(kPreviewRows, std::max<qsizetype>(0, data_.records.size() - 1)));
+    const QList<CsvRecord>& records = scan_.firstRecords;
+    const int rows = int(std::max<qsizetype>(0, records.size() - 1));
     int columns = 0;
-    for (qsizetype r = 0; r <= rows && r < data_.records.size(); ++r)
-        columns = std::max(columns, int(data_.records[r].fields.size()));
+    for (const CsvRecord& record : records)
+        columns = std::max(columns, int(record.fields.size()));
     tblPreview->setRowCount(rows);
     tblPreview->setColumnCount(columns);
-    if (!data_.records.isEmpty())
-        tblPreview->setHorizontalHeaderLabels(data_.records.first().fields);
+    if (!records.isEmpty())
+        tblPreview->setHorizontalHeaderLabels(records.first().fields);
     for (int r = 0; r < rows; ++r) {
-        const CsvRecord& record = data_.records[r + 1];
+        const CsvRecord& record = records[r + 1];
         tblPreview->setVerticalHeaderItem(r, new QTableWidgetItem(QString::number(record.line)));
         for (qsizetype c = 0; c < record.fields.size(); ++c)
             tblPreview->setItem(r, int(c), new QTableWidgetItem(record.fields[c]));
@@ -205,81 +265,132 @@ void frmImportTrips::mapChanged() {
         recheck();
 }
 
-void frmImportTrips::recheck() {
+CsvFieldMap frmImportTrips::currentMap() const {
     CsvFieldMap map;
-    for (int f = 0; f < TripTable::kFieldCount; ++f)
-        map[std::size_t(f)] =
-            cboMap[std::size_t(f)]->currentData().isValid() ? cboMap[std::size_t(f)]->currentData().toInt() : -1;
-    check_ = data_.records.isEmpty()
-                 ? ImportCheck()
-                 : CheckImportRows(data_, map, stored_ ? *stored_ : TripTable(), CsvNumberLocale(data_));
-    lstRefused->clear();
-    for (const RefusedRow& row : check_.refused)
-        lstRefused->addItem(QStringLiteral("Line %1: %2").arg(row.line).arg(row.reason));
-    int flagged = 0;
-    for (const ImportedTrip& trip : check_.accepted) {
-        if (trip.idExists || trip.duplicate) {
-            ++flagged;
-            if (!chkKeep->isChecked())
-                lstRefused->addItem(flaggedText(trip));
-        }
+    for (int f = 0; f < TripTable::kFieldCount; ++f) {
+        const QVariant column = cboMap[std::size_t(f)]->currentData();
+        map[std::size_t(f)] = column.isValid() ? column.toInt() : -1;
     }
-    const int storing = int(rowsToStore().size());
-    lblSummary->setText(QStringLiteral("%1 rows to import, %2 refused, %3 stored already or repeated%4.")
-                            .arg(storing)
-                            .arg(check_.refused.size())
-                            .arg(flagged)
-                            .arg(chkKeep->isChecked() || flagged == 0 ? QString() : QStringLiteral(" (skipped)")));
-    cmdImport->setEnabled(storing > 0);
+    return map;
 }
 
-std::vector<const ImportedTrip*> frmImportTrips::rowsToStore() const {
-    std::vector<const ImportedTrip*> rows;
-    rows.reserve(check_.accepted.size());
-    for (const ImportedTrip& trip : check_.accepted) {
-        if (chkKeep->isChecked() || !(trip.idExists || trip.duplicate))
-            rows.push_back(&trip);
+bool frmImportTrips::reopen(QFile& file) {
+    if (OpenRegularFile(fileName_, kMaxFileBytes, file)) {
+        if (file.size() == fileSize_ && file.fileTime(QFileDevice::FileModificationTime) == fileTime_)
+            return true;
+        file.close();
     }
-    return rows;
+    MsgBox(QStringLiteral("The file has changed or is gone since it was read! \r\n\r\nRead it again. "),
+           vbExclamation | vbOKOnly);
+    return false;
+}
+
+void frmImportTrips::recheck() {
+    tally_ = ImportTally();
+    checked_ = false;
+    QFile file;
+    if (!scan_.firstRecords.isEmpty() && reopen(file)) {
+        const CsvFieldMap map = currentMap();
+        SetMousePointer(this, vbHourglass);
+        try {
+            PassProgress progress(this, QStringLiteral("Checking the rows..."), progressDelayMs);
+            tally_ = CheckImportFile(
+                file,
+                ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_, scan_.evidence.decimal(map)),
+                progress.callback());
+            checked_ = !tally_.cancelled;
+        } catch (const std::bad_alloc&) {
+            tally_ = ImportTally();
+            MsgBox(noMemory, vbExclamation | vbOKOnly);
+        }
+        SetMousePointer(this, vbDefault);
+    }
+    listRows();
+}
+
+void frmImportTrips::listRows() {
+    lstRefused->clear();
+    const auto list = [this](const std::vector<RefusedRow>& rows, qint64 count) {
+        for (const RefusedRow& row : rows)
+            lstRefused->addItem(QStringLiteral("Line %1: %2").arg(row.line).arg(row.reason));
+        if (count > qint64(rows.size()))
+            lstRefused->addItem(QStringLiteral("... and %1 more rows like these").arg(count - qint64(rows.size())));
+    };
+    list(tally_.refused, tally_.refusedRows);
+    const bool keep = chkKeep->isChecked();
+    if (!keep)
+        list(tally_.repeats, tally_.repeated);
+    const qint64 storing = rowsToStore();
+    QString summary;
+    if (!checked_ && !scan_.firstRecords.isEmpty())
+        summary = QStringLiteral("The rows were not checked: choose the columns again, or read the file again.");
+    else
+        summary =
+            QStringLiteral("%1 rows to import, %2 refused, %3 stored already or repeated%4 (%5 rows in the file).")
+                .arg(storing)
+                .arg(tally_.refusedRows)
+                .arg(tally_.repeated)
+                .arg(keep || tally_.repeated == 0 ? QString() : QStringLiteral(" (skipped)"))
+                .arg(scan_.rows);
+    if (imported_)
+        summary = QStringLiteral("The trips of this file were imported. ") + summary;
+    lblSummary->setText(summary);
+    cmdImport->setEnabled(checked_ && !imported_ && storing > 0);
+}
+
+qint64 frmImportTrips::rowsToStore() const {
+    return chkKeep->isChecked() ? tally_.accepted : tally_.accepted - tally_.repeated;
 }
 
 void frmImportTrips::cmdImport_Click() {
-    const std::vector<const ImportedTrip*> rows = rowsToStore();
-    if (rows.empty())
+    const qint64 rows = rowsToStore();
+    if (!checked_ || imported_ || rows <= 0)
         return;
-    const int left = int(check_.accepted.size() + check_.refused.size() - rows.size());
+    const qint64 left = tally_.refusedRows + tally_.accepted - rows;
     const QString question =
         left > 0 ? QStringLiteral("%1 rows of the file will NOT be imported (listed in the window). \r\n\r\n"
                                   "Import the other %2 trips? ")
                        .arg(left)
-                       .arg(rows.size())
-                 : QStringLiteral("Import %1 trips? ").arg(rows.size());
+                       .arg(rows)
+                 : QStringLiteral("Import %1 trips? ").arg(rows);
     if (MsgBox(question, vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
         return;
-    SetMousePointer(this, vbHourglass);
-    std::vector<WendloTrip> trips;
-    trips.reserve(rows.size());
-    for (const ImportedTrip* t : rows) {
-        const TripValueSet& v = t->values;
-        trips.push_back(WendloTrip{v.strText, v.datDate, v.intMiles, v.lngNumbers, v.sngMoney, v.sngRate});
-    }
+    QFile file;
+    if (!reopen(file))
+        return;
+    const CsvFieldMap map = currentMap();
     std::int32_t stored = -1;
+    bool cancelled = false;
+    bool changed = false;
+    SetMousePointer(this, vbHourglass);
     std::shared_ptr<_Trip> writer = batchObject();
     if (writer) {
         try {
-            stored = static_cast<_TripBatch*>(writer.get())->AddTrips(trips);
+            PassProgress progress(this, QStringLiteral("Importing the trips..."), progressDelayMs);
+            ImportSource source(
+                file,
+                ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_, scan_.evidence.decimal(map)),
+                chkKeep->isChecked(), rows, progress.callback());
+            stored = static_cast<_TripBatch*>(writer.get())->AddTripsFrom(source);
+            cancelled = source.cancelled();
+            changed = source.changed();
         } catch (...) {
             stored = -1;
         }
     }
     SetMousePointer(this, vbDefault);
     if (stored < 0) {
-        // All or nothing: the library rolled the batch back and logged why.
-        MsgBox(QStringLiteral("The trips were NOT imported! \r\n\r\nNo trip of the file was stored. "),
-               vbCritical | vbOKOnly, QStringLiteral(" ERROR"));
+        // All or nothing: the library rolled the batch back (and logged why when it failed).
+        const QString why = cancelled ? QStringLiteral("The import was cancelled. ")
+                            : changed ? QStringLiteral("The file has changed since it was read. ")
+                                      : QString();
+        MsgBox(QStringLiteral("The trips were NOT imported! \r\n\r\n") + why +
+                   QStringLiteral("No trip of the file was stored. "),
+               (cancelled ? vbExclamation : vbCritical) | vbOKOnly, cancelled ? QString() : QStringLiteral(" ERROR"));
         return;
     }
+    imported_ = true;
+    listRows();
     emit tripsImported(stored);
     MsgBox(QStringLiteral("%1 trips imported. ").arg(stored), vbInformation | vbOKOnly);
-    LoadFile(txtFile->text()); // what is stored now shows as stored already
 }

@@ -195,8 +195,7 @@ int modelRun() {
     QElapsedTimer import;
     import.start();
     const CsvData file = ReadCsv(tenThousand);
-    const ImportCheck check =
-        CheckImportRows(file, MapCsvHeader(file.records.value(0).fields), TripTable(), CsvNumberLocale(file));
+    const ImportCheck check = CheckImportRows(file, MapCsvHeader(file.records.value(0).fields), TripTable());
     const double checkedMs = msSince(import);
     std::vector<WendloTrip> trips;
     trips.reserve(check.accepted.size());

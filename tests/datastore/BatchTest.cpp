@@ -67,8 +67,10 @@ TEST_F(BatchTest, WritesEachRowAsAddTripDoesUnderTheNextIdentifier) {
     EXPECT_EQ(trips[0].strText[0], "T-3");
     EXPECT_EQ(trips[1].strText[0], "T-5");
     EXPECT_EQ(trips[2].strText[0], "T-6");
-    const std::vector<std::string> batchStatements = statements();
-    ASSERT_EQ(batchStatements.size(), 6u);
+    std::vector<std::string> batchStatements = statements();
+    ASSERT_EQ(batchStatements.size(), 7u);
+    EXPECT_EQ(batchStatements[0], "SELECT TripID FROM tblMain WHERE TripID GLOB 'T-[1-9]*';");
+    batchStatements.erase(batchStatements.begin());
 
     Db db(dir_->database());
     ASSERT_TRUE(db.exec("DELETE FROM tblMain WHERE ID > 3"));
@@ -79,6 +81,45 @@ TEST_F(BatchTest, WritesEachRowAsAddTripDoesUnderTheNextIdentifier) {
         EXPECT_EQ(batchStatements[2 * i + 1], lastStatement());
     }
     EXPECT_EQ(db.scalar("SELECT Destination FROM tblMain WHERE TripID = 'T-3'"), "O'Hare '; DROP TABLE tblMain; --");
+    EXPECT_FALSE(FileExists(dir_->errorLog()));
+}
+
+// The identifiers follow the new-trip window's free-number rule: past numbers stored trips carry (and
+// only those written as Add Trip writes them); the stored trips stay as they were. A source that stops
+// leaves nothing stored and nothing logged.
+TEST_F(BatchTest, IdentifiersSkipNumbersStoredTripsCarryAndASourceCanStop) {
+    {
+        Db db(dir_->database());
+        ASSERT_TRUE(db.exec("INSERT INTO tblMain (TripID, Destination) VALUES ('T-1','a'),('T-3','b'),('T-04','c'),"
+                            "('T-6x','d'),('T-2147483648','e');"));
+    }
+    std::vector<WendloTrip> trips(3, batchTrip(TripValues{}));
+    ASSERT_EQ(addTrips(trips), 3);
+    EXPECT_EQ(trips[0].strText[0], "T-6"); // T-6x and T-04 are other identifiers
+    EXPECT_EQ(trips[1].strText[0], "T-7");
+    EXPECT_EQ(trips[2].strText[0], "T-8");
+    {
+        Db db(dir_->database());
+        ASSERT_TRUE(db.exec("UPDATE tblMain SET TripID = 'T-10' WHERE ID = 8;"));
+    }
+    std::vector<WendloTrip> more(3, batchTrip(TripValues{}));
+    ASSERT_EQ(addTrips(more), 3);
+    EXPECT_EQ(more[0].strText[0], "T-9");
+    EXPECT_EQ(more[1].strText[0], "T-11"); // T-10 is carried by the renamed row
+    EXPECT_EQ(more[2].strText[0], "T-12"); // the candidate T-11 was just given
+    Db db(dir_->database());
+    EXPECT_EQ(db.scalar("SELECT group_concat(TripID || Destination, ' ') FROM tblMain WHERE ID <= 5"),
+              "T-1a T-3b T-04c T-6xd T-2147483648e");
+
+    struct StopAfterOne : WendloTripSource {
+        int given = 0;
+        int NextTrip(WendloTrip& trip) override {
+            trip = batchTrip(TripValues{});
+            return given++ == 0 ? 1 : -1;
+        }
+    } stopping;
+    EXPECT_EQ(batch_->AddTripsFrom(stopping), WENDLO_BATCH_STOPPED);
+    EXPECT_EQ(count(), "11");
     EXPECT_FALSE(FileExists(dir_->errorLog()));
 }
 

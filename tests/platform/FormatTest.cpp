@@ -1,6 +1,10 @@
 #include "platform/Format.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <clocale>
 
 #include <cmath>
 
@@ -37,7 +41,30 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"1e", false, 0}, ParseCase{",5", false, 0}, ParseCase{"1,", false, 0},
                       ParseCase{"1.2.3", false, 0}, ParseCase{"1e999", false, 0},
                       ParseCase{"1.234,50", true, 1234.5, true}, ParseCase{",475", true, 0.475, true},
-                      ParseCase{"1,234.50", false, 0, true}));
+                      ParseCase{"1,234.50", false, 0, true},
+                      // A grouping separator only between groups of three digits of the integer part.
+                      ParseCase{"12,50", false, 0}, ParseCase{"1,2345", false, 0}, ParseCase{"1234,567", false, 0},
+                      ParseCase{"0,475", false, 0}, ParseCase{"1,234,56", false, 0}, ParseCase{"1.5,000", false, 0},
+                      ParseCase{"-1,234", true, -1234}, ParseCase{"12.50", false, 0, true},
+                      ParseCase{"1.234.567,5", true, 1234567.5, true}));
+
+// The program takes the system's locale for the C library too: a decimal-comma LC_NUMERIC must not
+// change what a text reads as.
+TEST(ParseNumberCLocale, ReadsTheSameUnderADecimalCommaCLocale) {
+    QTemporaryDir dir;
+    const QString made = dir.filePath("de_DE.UTF-8");
+    if (QProcess::execute("localedef", {"-i", "de_DE", "-f", "UTF-8", made}) != 0)
+        GTEST_SKIP() << "no de_DE locale can be made here";
+    qputenv("LOCPATH", QFile::encodeName(dir.path()));
+    const std::string saved = setlocale(LC_ALL, nullptr);
+    ASSERT_TRUE(setlocale(LC_ALL, "de_DE.UTF-8"));
+    const auto comma = ParseNumber("12,5", german);
+    const auto period = ParseNumber("1,234.5", english);
+    setlocale(LC_ALL, saved.c_str());
+    qunsetenv("LOCPATH");
+    EXPECT_EQ(comma, 12.5);
+    EXPECT_EQ(period, 1234.5);
+}
 
 TEST(ToWholeNumber, RoundsHalfToEven) {
     EXPECT_EQ(ToInteger(12.5), std::int16_t(12));

@@ -49,6 +49,20 @@ TEST(AddTrip, WorkedExampleIsStoredAsFirstTrip) {
     EXPECT_EQ(app.scalar("SELECT Notes FROM tblMain").toString(), "Client visit");
 }
 
+// Both readings typed show their miles at once, and Save stores them without a Total Miles typed.
+TEST(AddTrip, ReadingsShowTheirMilesAsTheyAreTyped) {
+    AppFolder app;
+    MsgBoxScript script;
+    script.answer(vbNo);
+    frmAddTrip form;
+    showActive(form);
+    typeFields(form, {{12, "X"}, {1, "49148"}, {2, "49300"}});
+    EXPECT_EQ(form.txtBox[3]->text(), "152");
+    save(form);
+    EXPECT_EQ(script.last().text, savedText);
+    EXPECT_EQ(app.scalar("SELECT Miles FROM tblMain").toInt(), 152);
+}
+
 TEST(AddTrip, TypedMilesRoundHalfToEvenWhenAnOdometerIsMissing) {
     AppFolder app;
     MsgBoxScript script;
