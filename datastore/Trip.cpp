@@ -99,7 +99,7 @@ struct InitFailure {
     std::string description;
 };
 
-class Trip final : public _TripHistory {
+class Trip final : public _TripKeeping {
 public:
     Trip();
     ~Trip() override;
@@ -812,9 +812,10 @@ WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip**
     *object = nullptr;
     if (!clsid || strcasecmp(clsid, CLSID_Trip) != 0)
         return WENDLO_CLASS_NOT_AVAILABLE;
-    const bool batch = iid && strcasecmp(iid, IID__TripBatch) == 0;
-    const bool history = iid && strcasecmp(iid, IID__TripHistory) == 0;
-    if (!batch && !history && (!iid || strcasecmp(iid, IID__Trip) != 0))
+    bool known = false;
+    for (const char* served : {IID__Trip, IID__TripBatch, IID__TripHistory, IID__TripKeeping})
+        known = known || (iid && strcasecmp(iid, served) == 0);
+    if (!known)
         return WENDLO_NO_INTERFACE;
     *object = new (std::nothrow) wendlo::Trip();
     return *object ? WENDLO_OK : WENDLO_CLASS_NOT_AVAILABLE;

@@ -83,8 +83,6 @@ public:
     // written into its strText[0]. Returns how many were stored, or -1 when the batch failed: then none
     // is stored and the error log has an entry.
     virtual std::int32_t AddTrips(std::vector<WendloTrip>& trips) = 0;
-    // The same for the trips a source hands over; WENDLO_BATCH_STOPPED when the source stopped it.
-    virtual std::int32_t AddTripsFrom(WendloTripSource& source) = 0;
 };
 
 // The interface of the class Trip with its trip history (tblTripHistory, filled by triggers on tblMain);
@@ -116,6 +114,15 @@ public:
     // Removes the entries made before the day datBefore. Returns how many, or -1 when nothing could be
     // removed (then the error log has an entry).
     virtual std::int32_t EmptyHistory(WendloDate& datBefore) = 0;
+};
+
+// The interface of the class Trip with the batch that reads its trips from a source and the reason the
+// history cannot be kept; the same object answers as _TripHistory, _TripBatch and _Trip. A host asks for
+// it by IID__TripKeeping; the interfaces before it are as they were, so hosts built for them keep working.
+class _TripKeeping : public _TripHistory {
+public:
+    // AddTrips for the trips a source hands over; WENDLO_BATCH_STOPPED when the source stopped it.
+    virtual std::int32_t AddTripsFrom(WendloTripSource& source) = 0;
     // Why the last PrepareHistory of this object returned false: the error number (SQLite's result code or
     // one of the library's own) and, in strDescription, the text the error log has; 0 and no text after a
     // PrepareHistory that returned true.
@@ -127,6 +134,7 @@ public:
 #define IID__Trip "{0F4B9D27-3C6E-4A85-B1D2-7E9A5C3F6B40}"
 #define IID__TripBatch "{9C3E51A8-2B7D-4F06-8E4A-D15B7C2E9F63}"
 #define IID__TripHistory "{4D7A2E90-6B1C-4E38-A5F2-8C09D3B61E7A}"
+#define IID__TripKeeping "{B81F6C3D-95E2-4A07-8D4B-2C6E1F9A3D58}"
 
 // Factory results.
 enum WendloResult : int {
@@ -144,7 +152,7 @@ typedef void (*WendloStatementTrace)(const char* sql, void* context);
 
 // Creates a Trip into *object (delete it through the _Trip pointer). Returns a WendloResult.
 // Asked for IID__TripBatch, *object points to a _TripBatch (static_cast it); for IID__TripHistory, to a
-// _TripHistory.
+// _TripHistory; for IID__TripKeeping, to a _TripKeeping.
 WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object);
 typedef int (*WendloCreateObjectFn)(const char*, const char*, _Trip**);
 

@@ -10,13 +10,13 @@
 
 HistoryKeeping KeepTripHistory(const QString& appPath) {
     int err = 0;
-    const std::shared_ptr<_Trip> object = CreateTripObject(appPath, &err, CLSID_Trip, IID__TripHistory);
+    const std::shared_ptr<_Trip> object = CreateTripObject(appPath, &err, CLSID_Trip, IID__TripKeeping);
     if (!object) {
         return {false, err == errNoSuchInterface
                            ? QStringLiteral("the installed Wendlo library is from before the history.")
                            : QStringLiteral("the Wendlo library could not be loaded.")};
     }
-    auto* history = static_cast<_TripHistory*>(object.get());
+    auto* history = static_cast<_TripKeeping*>(object.get());
     if (history->PrepareHistory())
         return {true, QString()};
     std::string description;

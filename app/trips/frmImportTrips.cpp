@@ -31,7 +31,7 @@ namespace {
 // The library's batch interface, on an object of the window's own.
 std::shared_ptr<_Trip> batchObject() {
     int err = 0;
-    return CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripBatch);
+    return CreateTripObject(App::Path(), &err, CLSID_Trip, IID__TripKeeping);
 }
 
 constexpr qint64 kMaxFileBytes = qint64(256) << 20;
@@ -371,7 +371,7 @@ void frmImportTrips::cmdImport_Click() {
                 file,
                 ImportChecker(map, scan_.firstRecords.first().fields.size(), stored_, scan_.evidence.decimal(map)),
                 chkKeep->isChecked(), rows, progress.callback());
-            stored = static_cast<_TripBatch*>(writer.get())->AddTripsFrom(source);
+            stored = static_cast<_TripKeeping*>(writer.get())->AddTripsFrom(source);
             cancelled = source.cancelled();
             changed = source.changed();
         } catch (...) {

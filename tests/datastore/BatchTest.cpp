@@ -18,8 +18,8 @@ protected:
     void SetUp() override {
         WendloTest::SetUp();
         _Trip* object = nullptr;
-        ASSERT_EQ(lib_->createObject(CLSID_Trip, IID__TripBatch, &object), WENDLO_OK);
-        batch_.reset(static_cast<_TripBatch*>(object));
+        ASSERT_EQ(lib_->createObject(CLSID_Trip, IID__TripKeeping, &object), WENDLO_OK);
+        batch_.reset(static_cast<_TripKeeping*>(object));
     }
     void TearDown() override {
         batch_.reset();
@@ -31,7 +31,7 @@ protected:
         return db.scalar("SELECT COUNT(*) FROM tblMain");
     }
 
-    std::unique_ptr<_TripBatch> batch_;
+    std::unique_ptr<_TripKeeping> batch_;
 };
 
 } // namespace

@@ -66,11 +66,11 @@ protected:
         history_.reset();
         WendloTest::TearDown();
     }
-    std::unique_ptr<_TripHistory> historyObject() const {
+    std::unique_ptr<_TripKeeping> historyObject() const {
         _Trip* object = nullptr;
-        if (lib_->createObject(CLSID_Trip, IID__TripHistory, &object) != WENDLO_OK)
+        if (lib_->createObject(CLSID_Trip, IID__TripKeeping, &object) != WENDLO_OK)
             return nullptr;
-        return std::unique_ptr<_TripHistory>(static_cast<_TripHistory*>(object));
+        return std::unique_ptr<_TripKeeping>(static_cast<_TripKeeping*>(object));
     }
     std::int32_t restore(std::int64_t entry, bool newId, std::string* tripId = nullptr) {
         std::string id;
@@ -81,7 +81,7 @@ protected:
     }
     std::string newest(Db& db) { return db.scalar("SELECT MAX(HistoryID) FROM tblTripHistory"); }
 
-    std::unique_ptr<_TripHistory> history_;
+    std::unique_ptr<_TripKeeping> history_;
 };
 
 } // namespace
