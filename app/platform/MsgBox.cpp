@@ -1,7 +1,7 @@
 #include "platform/MsgBox.h"
 
 #include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -3,7 +3,7 @@
 #include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QEvent>
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 
 #include "platform/Look.h"
 #include "profile/ProfileFields.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QCloseEvent>
 #include <QFrame>

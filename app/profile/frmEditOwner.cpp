@@ -4,7 +4,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "profile/ProfileFields.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QCloseEvent>
 #include <QLabel>

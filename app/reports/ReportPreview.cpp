@@ -5,8 +5,8 @@
 #include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "platform/TripCsv.h"
-#include "shell/modGlobal.h"
+#include "tripdata/TripCsv.h"
+#include "common/modGlobal.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "reports/dataReport.h"
 
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,11 +1,11 @@
 #include "reports/dataReport.h"
 
 #include "platform/Format.h"
-#include "platform/TripCsv.h"
-#include "platform/TripTableModel.h"
+#include "tripdata/TripCsv.h"
+#include "common/TripTableModel.h"
 #include "reports/ReportEngine.h"
 #include "reports/YearSummary.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QDir>
 #include <QFile>

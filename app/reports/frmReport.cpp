@@ -7,8 +7,8 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "platform/TripListView.h"
-#include "shell/modGlobal.h"
+#include "common/TripListView.h"
+#include "common/modGlobal.h"
 
 #include <QClipboard>
 #include <QGridLayout>

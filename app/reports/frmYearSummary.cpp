@@ -7,7 +7,7 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 
 #include "platform/Picture.h"
 #include "platform/RichText.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "platform/MousePointer.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,16 +1,16 @@
 #include "shell/modMain.h"
 
-#include "platform/DatabaseCheck.h"
+#include "tripdata/DatabaseCheck.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/SingleInstance.h"
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 #include "profile/frmAddOwner.h"
-#include "shell/DailyBackup.h"
+#include "tripdata/DailyBackup.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "shell/modGlobal.h"
-#include "trips/HistoryKeeping.h"
+#include "common/modGlobal.h"
+#include "tripdata/HistoryKeeping.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -5,7 +5,7 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QClipboard>
 #include <QCloseEvent>

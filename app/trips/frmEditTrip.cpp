@@ -4,10 +4,10 @@
 #include "platform/LayoutMemory.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "platform/TripCsv.h"
-#include "platform/TripListView.h"
-#include "shell/modGlobal.h"
-#include "trips/HistoryKeeping.h"
+#include "tripdata/TripCsv.h"
+#include "common/TripListView.h"
+#include "common/modGlobal.h"
+#include "tripdata/HistoryKeeping.h"
 
 #include <QDir>
 #include <QHeaderView>

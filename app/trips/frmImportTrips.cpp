@@ -6,8 +6,8 @@
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "platform/SafeFile.h"
-#include "platform/TripLoader.h"
-#include "shell/modGlobal.h"
+#include "tripdata/TripLoader.h"
+#include "common/modGlobal.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,10 +6,10 @@
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "platform/TripLoader.h"
-#include "shell/modGlobal.h"
-#include "trips/TripHistoryModel.h"
-#include "trips/TripRules.h"
+#include "tripdata/TripLoader.h"
+#include "common/modGlobal.h"
+#include "common/TripHistoryModel.h"
+#include "tripdata/TripRules.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -5,7 +5,7 @@
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "reports/ReportPreview.h"
 #include "reports/YearSummary.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "platform/SingleInstance.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "shell/modMain.h"
 #include "support/AppFolder.h"
 

@@ -1,10 +1,10 @@
 // The two profile windows: fields, keyboard, highlighting, validation, and storing the profile.
 #include "platform/SingleInstance.h"
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 #include "profile/ProfileFields.h"
 #include "profile/frmAddOwner.h"
 #include "profile/frmEditOwner.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 #include "support/MsgBoxScript.h"
 

@@ -3,7 +3,7 @@
 
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "ReportTestUtil.h"
 
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
 

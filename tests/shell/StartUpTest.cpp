@@ -2,7 +2,7 @@
 #include "ShellFixture.h"
 
 #include "platform/MousePointer.h"
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 #include "profile/frmAddOwner.h"
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"

@@ -1,6 +1,6 @@
 #include "support/AppFolder.h"
 
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QDir>
 #include <QDirIterator>

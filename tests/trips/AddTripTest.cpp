@@ -4,7 +4,7 @@
 #include "trips/frmAddTrip.h"
 
 #include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>

@@ -5,10 +5,10 @@
 
 #include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
-#include "platform/TripCsv.h"
-#include "platform/TripListView.h"
-#include "platform/TripTableModel.h"
-#include "shell/modGlobal.h"
+#include "tripdata/TripCsv.h"
+#include "common/TripListView.h"
+#include "common/TripTableModel.h"
+#include "common/modGlobal.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "trips/frmEditTrip.h"
 
 #include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -5,7 +5,7 @@
 #include "trips/frmEditTrip.h"
 
 #include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include <QAccessible>
 #include <QCalendarWidget>

@@ -4,7 +4,7 @@
 
 #include "Wendlo.h"
 #include "platform/Format.h" // ParseTripDate
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "platform/TripListView.h"
+#include "common/TripListView.h"
 #include "platform/FindBox.h"
 
 #include "platform/Format.h"

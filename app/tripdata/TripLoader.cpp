@@ -1,4 +1,4 @@
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 
 #include "platform/MsgBox.h"
 

@@ -1,4 +1,4 @@
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include "platform/Format.h"
 

@@ -1,4 +1,4 @@
-#include "trips/TripImport.h"
+#include "tripdata/TripImport.h"
 
 #include "platform/Format.h"
 

@@ -1,4 +1,4 @@
-#include "platform/DatabaseCopy.h"
+#include "tripdata/DatabaseCopy.h"
 
 #include <sqlite3.h>
 

@@ -3,8 +3,8 @@
 // windows' own rules, refused rows with their line and reason, and rows that look stored already. A
 // file is read in passes, a row at a time, so that no pass holds the whole file.
 
-#include "platform/TripCsv.h"
-#include "trips/TripRules.h"
+#include "tripdata/TripCsv.h"
+#include "tripdata/TripRules.h"
 
 #include <QIODevice>
 #include <QSet>

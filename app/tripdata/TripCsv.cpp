@@ -1,4 +1,4 @@
-#include "platform/TripCsv.h"
+#include "tripdata/TripCsv.h"
 
 #include <QBuffer>
 #include <QRegularExpression>

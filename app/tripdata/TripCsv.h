@@ -2,7 +2,7 @@
 // Trips as CSV for spreadsheets and accountants: a writer of the rows a trip list shows, a reader of
 // what spreadsheets write, and the mapping of a file's header to the trip fields. No widgets.
 
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include <QByteArray>
 #include <QIODevice>

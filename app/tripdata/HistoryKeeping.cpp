@@ -1,8 +1,8 @@
-#include "trips/HistoryKeeping.h"
+#include "tripdata/HistoryKeeping.h"
 
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 
 #include <QSet>
 

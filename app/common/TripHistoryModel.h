@@ -2,7 +2,7 @@
 // The trip history as a list: the entries of LoadHistory, newest first, in the trip lists' formats, with
 // the trip lists' search (Trip ID, destination and notes, case and accents ignored).
 
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>

@@ -1,4 +1,4 @@
-#include "trips/TripHistoryModel.h"
+#include "common/TripHistoryModel.h"
 
 #include "platform/Format.h"
 

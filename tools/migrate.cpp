@@ -1,6 +1,6 @@
 // Moves the trip log from an older install place to the new one: odomark_migrate OLD.mil NEW.mil
 // Says on the terminal what it did; exits 1 only when a move was needed and failed.
-#include "platform/DatabaseCopy.h"
+#include "tripdata/DatabaseCopy.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // The one trip model: the cells, headers and alignments of both lists, their sort rule, and the filter.
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>

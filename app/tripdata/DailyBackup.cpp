@@ -1,7 +1,7 @@
-#include "shell/DailyBackup.h"
+#include "tripdata/DailyBackup.h"
 
-#include "platform/DatabaseCopy.h"
-#include "shell/modGlobal.h"
+#include "tripdata/DatabaseCopy.h"
+#include "common/modGlobal.h"
 #include "shell/modMain.h"
 
 #include <QDir>

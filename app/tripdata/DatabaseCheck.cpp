@@ -1,4 +1,4 @@
-#include "platform/DatabaseCheck.h"
+#include "tripdata/DatabaseCheck.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,10 +1,10 @@
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 
 #include "platform/Help.h"
 #include "platform/LayoutMemory.h"
 #include "platform/MousePointer.h"
 #include "platform/SingleInstance.h"
-#include "platform/TripLoader.h"
+#include "tripdata/TripLoader.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -1,6 +1,6 @@
 // CSV export and reading: what we write reads back cell for cell in Python's csv module and in our own
 // reader, whatever the cells hold; what spreadsheets write reads in.
-#include "platform/TripCsv.h"
+#include "tripdata/TripCsv.h"
 
 #include <QDir>
 #include <QJsonArray>

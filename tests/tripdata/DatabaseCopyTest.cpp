@@ -1,6 +1,6 @@
 // Database copies: the daily backup (once a day, 14 kept, a failure changes nothing) and the move of a
 // database from the older install place (every row kept, the old file renamed aside, never replaced data).
-#include "platform/DatabaseCopy.h"
+#include "tripdata/DatabaseCopy.h"
 
 #include <QCryptographicHash>
 #include <QDate>

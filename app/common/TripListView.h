@@ -4,7 +4,7 @@
 // and its context menu sorts from the keyboard. Loading a row is the window's business: it hears
 // a click or Enter on the current row, never a mere move of the current row.
 
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
 
 #include <QWidget>
 

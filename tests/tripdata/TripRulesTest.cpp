@@ -1,4 +1,4 @@
-#include "trips/TripRules.h"
+#include "tripdata/TripRules.h"
 
 #include <gtest/gtest.h>
 
