@@ -1,6 +1,6 @@
 #include "common/TripHistoryModel.h"
 
-#include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 namespace {
 struct ColumnLayout {
@@ -121,28 +121,4 @@ QVariant TripHistoryModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags TripHistoryModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
-}
-
-TripHistoryFilter::TripHistoryFilter(QObject* parent) : QSortFilterProxyModel(parent) {}
-
-void TripHistoryFilter::setFilterText(const QString& text) {
-    if (text == text_)
-        return;
-    text_ = text;
-    needle_ = TripTable::fold(text.toStdString());
-    invalidateRowsFilter();
-}
-
-bool TripHistoryFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    const auto* model = qobject_cast<const TripHistoryModel*>(sourceModel());
-    return !model || model->table().contains(sourceRow, needle_);
-}
-
-QString TripHistoryFilter::countText(const QLocale& locale) const {
-    QLocale grouped = locale;
-    grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
-    const int total = sourceModel() ? sourceModel()->rowCount() : 0;
-    return QStringLiteral("%1 of %2 %3")
-        .arg(grouped.toString(rowCount()), grouped.toString(total),
-             total == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
 }

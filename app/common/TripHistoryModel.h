@@ -1,11 +1,11 @@
 #pragma once
-// The trip history as a list: the entries of LoadHistory, newest first, in the trip lists' formats, with
-// the trip lists' search (Trip ID, destination and notes, case and accents ignored).
+// The trip history as a list: the entries of LoadHistory, newest first, in the trip lists' formats.
 
 #include "common/TripTableModel.h"
 
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
+#include <QDate>
+#include <QString>
 
 #include <cstdint>
 #include <memory>
@@ -51,20 +51,3 @@ private:
 
 // The day of an entry's date text (M/d/yyyy, then the time), or an invalid date.
 QDate HistoryDay(const QString& changeDate);
-
-class TripHistoryFilter : public QSortFilterProxyModel {
-    Q_OBJECT
-public:
-    explicit TripHistoryFilter(QObject* parent = nullptr);
-    void setFilterText(const QString& text);
-    QString filterText() const { return text_; }
-    // "12 of 40 entries".
-    QString countText(const QLocale& locale = QLocale()) const;
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-
-private:
-    QString text_;
-    std::string needle_;
-};

@@ -1,7 +1,9 @@
 #include "common/TripListView.h"
-#include "platform/FindBox.h"
 
+#include "common/TripFilterModel.h"
+#include "platform/FindBox.h"
 #include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -44,7 +46,7 @@ TripListView::TripListView(TripTableModel::Columns columns, QWidget* parent) : Q
     proxy_ = new TripFilterModel(this);
     proxy_->setSourceModel(model_);
 
-    txtFind_ = NewFindBox(this, parent ? parent : this);
+    txtFind_ = NewFindBox(this, parent ? parent : this, QStringLiteral("Trip ID, destination or notes"));
     txtFind_->installEventFilter(this);
     txtFrom_ = new QLineEdit(this);
     txtFrom_->setObjectName(QStringLiteral("txtFrom"));
@@ -233,22 +235,4 @@ void TripListView::dateRangeEdited() {
 
 void TripListView::updateCount() {
     lblCount_->setText(proxy_->countText());
-}
-
-namespace {
-TripListPrinter& printer() {
-    static TripListPrinter p;
-    return p;
-}
-} // namespace
-
-void SetTripListPrinter(TripListPrinter p) {
-    printer() = std::move(p);
-}
-
-bool PrintTripList(std::shared_ptr<const TripTable> table, std::vector<int> rows) {
-    if (!printer())
-        return false;
-    printer()(std::move(table), std::move(rows));
-    return true;
 }

@@ -4,11 +4,11 @@
 // and its context menu sorts from the keyboard. Loading a row is the window's business: it hears
 // a click or Enter on the current row, never a mere move of the current row.
 
+#include "common/TripFilterModel.h"
 #include "common/TripTableModel.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -63,9 +63,3 @@ private:
     QLineEdit* txtTo_ = nullptr;
     QLabel* lblCount_ = nullptr;
 };
-
-// Prints the trip list report over rows of a trip table, in the order given. The reports install it
-// (the trip windows sit beside the reports, not above them); without it nothing is printed.
-using TripListPrinter = std::function<void(std::shared_ptr<const TripTable> table, std::vector<int> rows)>;
-void SetTripListPrinter(TripListPrinter printer);
-bool PrintTripList(std::shared_ptr<const TripTable> table, std::vector<int> rows);

@@ -1,8 +1,8 @@
 #include "tripdata/DailyBackup.h"
 
+#include "platform/AppInfo.h"
+#include "platform/ProgramLog.h"
 #include "tripdata/DatabaseCopy.h"
-#include "common/modGlobal.h"
-#include "shell/modMain.h"
 
 #include <QDir>
 #include <QFile>

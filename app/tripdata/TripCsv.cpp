@@ -104,12 +104,6 @@ QByteArray TripsToCsv(const TripTable& table, const std::vector<int>& rows) {
     return out;
 }
 
-QByteArray TripsToCsv(const TripFilterModel& list) {
-    if (!list.tripModel())
-        return TripsToCsv(TripTable(), {});
-    return TripsToCsv(list.tripModel()->table(), list.shownRows());
-}
-
 bool WriteTripsCsv(const QString& fileName, const QByteArray& csv, QString* error) {
     QSaveFile file(fileName);
     const bool ok = file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.commit();

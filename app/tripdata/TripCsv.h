@@ -2,7 +2,7 @@
 // Trips as CSV for spreadsheets and accountants: a writer of the rows a trip list shows, a reader of
 // what spreadsheets write, and the mapping of a file's header to the trip fields. No widgets.
 
-#include "common/TripTableModel.h"
+#include "tripdata/TripTable.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -27,8 +27,6 @@ QByteArray CsvField(const QString& text);
 // header and then the given table rows in that order: ISO dates, numbers with a period and no grouping,
 // every digit the stored value has.
 QByteArray TripsToCsv(const TripTable& table, const std::vector<int>& rows);
-// The rows a list shows, in its current sort and filter.
-QByteArray TripsToCsv(const TripFilterModel& list);
 // Written whole or not at all; false with a readable reason.
 bool WriteTripsCsv(const QString& fileName, const QByteArray& csv, QString* error = nullptr);
 

@@ -1,6 +1,7 @@
 #include "tripdata/TripImport.h"
 
 #include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #include "tripdata/TripRules.h"
 
 #include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -3,8 +3,8 @@
 // totals, the next trip identifier, and the stored trip behind each row of the trip list.
 
 #include "Wendlo.h"
-#include "platform/Format.h" // ParseTripDate
-#include "common/TripTableModel.h"
+#include "tripdata/TripDates.h" // ParseTripDate
+#include "tripdata/TripTable.h"
 
 #include <QDate>
 #include <QLocale>

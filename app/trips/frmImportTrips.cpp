@@ -1,5 +1,7 @@
 #include "trips/frmImportTrips.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/FitScrollArea.h"
 #include "platform/MousePointer.h"
@@ -7,7 +9,6 @@
 #include "platform/Picture.h"
 #include "platform/SafeFile.h"
 #include "tripdata/TripLoader.h"
-#include "common/modGlobal.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // The shared routines: trimming text fields, releasing the record set, waiting.
-#include "ShellFixture.h"
+#include "common/modGlobal.h"
 
 #include <QDateEdit>
 #include <QDateTime>
@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include <ctime>
+
+#include <gtest/gtest.h>
 
 struct TrimCase {
     const char* before;

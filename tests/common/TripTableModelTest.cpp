@@ -1,5 +1,8 @@
-// The one trip model: the cells, headers and alignments of both lists, their sort rule, and the filter.
+// The one trip model: the cells, headers and alignments of both lists, their sort rule, the filter, and the
+// CSV export of what a list shows.
+#include "common/TripFilterModel.h"
 #include "common/TripTableModel.h"
+#include "tripdata/TripCsv.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
@@ -250,4 +253,23 @@ TEST(TripTableModel, TheProxyKeepsQtsModelRules) {
     list.setFilterText(QString());
     list.setDateRange({}, {});
     EXPECT_EQ(list.rowCount(), 5);
+}
+
+// The CSV export of a list is the list as shown: its sort and its filter.
+TEST(TripTableModel, CsvExportFollowsTheListsSortAndFilter) {
+    const auto trip = [](const char* id, const char* destination) {
+        return Row{id, text("10/18/2007"), destination, Value(), Value(), Value(), Value(), Value(), Value(), ""};
+    };
+    Recordset rs = recordset({trip("T-1", "Boston"), trip("T-2", "Albany"), trip("T-3", "Chicago"),
+                              trip("T-4", "Boston North")});
+    TripTableModel model(TripTableModel::Columns::EditList);
+    model.setTable(TripTable::fromRecordset(rs));
+    TripFilterModel list;
+    list.setSourceModel(&model);
+    list.sortByClick(2);
+    list.setFilterText("bost");
+    const CsvData read = ReadCsv(TripsToCsv(list));
+    ASSERT_EQ(read.records.size(), 3);
+    EXPECT_EQ(read.records[1].fields.first(), "T-4");
+    EXPECT_EQ(read.records[2].fields.first(), "T-1");
 }

@@ -211,22 +211,6 @@ TEST(TripCsv, ReadsEncodingsAndReportsBrokenLinesOneByOne) {
     }
 }
 
-// The export is the list as shown: its sort and its filter.
-TEST(TripCsv, ExportFollowsTheListsSortAndFilter) {
-    const auto table = tableOf({tripRow("T-1", "Boston", ""), tripRow("T-2", "Albany", "x"),
-                                tripRow("T-3", "Chicago", ""), tripRow("T-4", "Boston North", "")});
-    TripTableModel model(TripTableModel::Columns::EditList);
-    model.setTable(table);
-    TripFilterModel list;
-    list.setSourceModel(&model);
-    list.sortByClick(2);
-    list.setFilterText("bost");
-    const CsvData read = ReadCsv(TripsToCsv(list));
-    ASSERT_EQ(read.records.size(), 3);
-    EXPECT_EQ(read.records[1].fields.first(), "T-4");
-    EXPECT_EQ(read.records[2].fields.first(), "T-1");
-}
-
 TEST(TripCsv, ReadsWhatSpreadsheetsWrite) {
     const struct {
         const char* name;
