@@ -1,7 +1,7 @@
 #include "platform/MsgBox.h"
 
-#include "platform/MousePointer.h"
 #include "platform/AppInfo.h"
+#include "platform/MousePointer.h"
 
 #include <QApplication>
 #include <QMessageBox>
