@@ -159,7 +159,7 @@ CMAKE_ARGS=(-DODOMARK_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr/local -DODOMAR
 source "$ROOT/setup.sh"
 
 # Earlier versions kept the application folder inside the build folder: bring those trips over first.
-"$BUILD_DIR/resources/odomark_migrate" "$ROOT/build/Odomark/miles/miles.mil" "$APP_DIR/miles/miles.mil"
+"$BUILD_DIR/tools/odomark_migrate" "$ROOT/build/Odomark/miles/miles.mil" "$APP_DIR/miles/miles.mil"
 cmake --install "$BUILD_DIR" --strip --prefix "$HOME_DIR" >"$BUILD_DIR/install.log"
 grep -h "Created: \|Kept: \|Replacing: " "$BUILD_DIR/install.log" | sed 's/^-- //' || true
 if command -v update-desktop-database >/dev/null; then update-desktop-database -q "$DATA_HOME/applications" || true; fi

@@ -90,7 +90,7 @@ install_from "$BUILD" || fail "install over an install from before the record"
 CHECKOUT="$WORK/source"
 FRESH="$CHECKOUT/build-run"
 mkdir -p "$CHECKOUT"
-for f in CMakeLists.txt app datastore resources run.sh setup.sh; do ln -s "$SRC/$f" "$CHECKOUT/$f"; done
+for f in CMakeLists.txt app datastore resources tools run.sh setup.sh; do ln -s "$SRC/$f" "$CHECKOUT/$f"; done
 cmake -S "$CHECKOUT" -B "$FRESH" -DCMAKE_BUILD_TYPE=Release -DODOMARK_BUILD_APP=OFF -DODOMARK_BUILD_TESTS=OFF \
   >"$WORK/fresh.log" || fail "configure"
 cmake --build "$FRESH" --target odomark_mkdb wendlo >>"$WORK/fresh.log" || fail "build"
@@ -144,7 +144,7 @@ if command -v sqlite3 >/dev/null; then
   sqlite3 "$OLD" "INSERT INTO tblOwner (OwnerID, FullName) VALUES ('AS1', 'Anne Smith');
                   INSERT INTO tblMain (TripID, Destination) VALUES ('T-1', 'O''Hare'), ('T-2', 'Peoria');"
   rows=$(sqlite3 "$OLD" "SELECT * FROM tblMain; SELECT * FROM tblOwner;")
-  "$BUILD/resources/odomark_migrate" "$OLD" "$NEW" >"$WORK/migrate.log" || fail "the move failed"
+  "$BUILD/tools/odomark_migrate" "$OLD" "$NEW" >"$WORK/migrate.log" || fail "the move failed"
   grep -q "Moved your trips (3 rows)" "$WORK/migrate.log" || fail "the move said: $(cat "$WORK/migrate.log")"
   [ "$(sqlite3 "$NEW" "SELECT * FROM tblMain; SELECT * FROM tblOwner;")" = "$rows" ] || fail "rows lost in the move"
   [ -f "$OLD.moved" ] && [ ! -e "$OLD" ] || fail "the old file was not renamed aside"

@@ -1,7 +1,5 @@
 #include "platform/DateBox.h"
 
-#include "platform/Format.h"
-
 #include <QAction>
 #include <QCalendarWidget>
 #include <QFocusEvent>
@@ -40,7 +38,8 @@ bool isSeparator(QChar c) {
 
 } // namespace
 
-DateBox::DateBox(QWidget* parent) : QLineEdit(parent), minimum_(QDate(100, 1, 1)), maximum_(QDate(9999, 12, 31)) {
+DateBox::DateBox(const Form& form, QWidget* parent)
+    : QLineEdit(parent), form_(form), minimum_(QDate(100, 1, 1)), maximum_(QDate(9999, 12, 31)) {
     setPlaceholderText(QStringLiteral("m/d/yyyy"));
     QAction* dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
     dropDown->setObjectName(QStringLiteral("datBoxCalendar"));
@@ -60,18 +59,18 @@ DateBox::DateBox(QWidget* parent) : QLineEdit(parent), minimum_(QDate(100, 1, 1)
 }
 
 QDate DateBox::date() const {
-    return ParseTripDate(text());
+    return form_.read(text());
 }
 
 void DateBox::setDate(const QDate& date) {
     stored_ = QDate();
     if (date.isValid())
-        setText(DateToText(std::clamp(date, minimum_, maximum_)));
+        setText(form_.write(std::clamp(date, minimum_, maximum_)));
 }
 
 void DateBox::setStoredDate(const QDate& date, const QString& storedText) {
     stored_ = date;
-    setText(date.isValid() ? DateToText(date) : storedText);
+    setText(date.isValid() ? form_.write(date) : storedText);
     setCursorPosition(0);
 }
 
@@ -111,13 +110,13 @@ void DateBox::picked(const QDate& date) {
 
 void DateBox::normalise() {
     const QDate read = date();
-    if (read.isValid() && text() != DateToText(read))
-        setText(DateToText(read));
+    if (read.isValid() && text() != form_.write(read))
+        setText(form_.write(read));
 }
 
 void DateBox::step(int delta) {
     const QString current = text();
-    QDate read = ParseTripDate(current);
+    QDate read = form_.read(current);
     // Which part the cursor is in: counted by the separators before it, in the order the text uses.
     const int before = static_cast<int>(
         std::count_if(current.begin(), current.begin() + cursorPosition(), [](QChar c) { return isSeparator(c); }));

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QLineEdit>
+#include <QString>
 
 class QCalendarWidget;
 class QFrame;
@@ -12,7 +13,13 @@ class QFrame;
 class DateBox : public QLineEdit {
     Q_OBJECT
 public:
-    explicit DateBox(QWidget* parent = nullptr);
+    // How the box reads the text typed into it and writes a date: the program's date forms, which the layer
+    // that knows them hands in.
+    struct Form {
+        QDate (*read)(const QString& text);
+        QString (*write)(const QDate& date);
+    };
+    explicit DateBox(const Form& form, QWidget* parent = nullptr);
 
     // The date the text reads as; invalid when the text is no date.
     QDate date() const;
@@ -45,6 +52,7 @@ private:
     void step(int delta);
     void picked(const QDate& date);
 
+    Form form_;
     QDate minimum_;
     QDate maximum_;
     QDate stored_;

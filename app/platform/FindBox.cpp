@@ -24,11 +24,11 @@ protected:
 };
 } // namespace
 
-QLineEdit* NewFindBox(QWidget* parent, QWidget* window) {
+QLineEdit* NewFindBox(QWidget* parent, QWidget* window, const QString& placeholder) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QStringLiteral("txtFind"));
     box->setClearButtonEnabled(true);
-    box->setPlaceholderText(QStringLiteral("Trip ID, destination or notes"));
+    box->setPlaceholderText(placeholder);
     box->installEventFilter(new EscapeClears(box));
     auto* find = new QShortcut(QKeySequence::Find, window);
     find->setContext(Qt::WidgetWithChildrenShortcut);

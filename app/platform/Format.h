@@ -1,6 +1,6 @@
 #pragma once
-// Numbers and dates as the program reads and shows them: one parser for validation and
-// conversion, one formatter for every display pattern of the windows and the reports.
+// Numbers as the program reads and shows them, and dates as it shows them: one parser for validation
+// and conversion, one formatter for every display pattern of the windows and the reports.
 
 #include <QDate>
 #include <QLocale>
@@ -29,13 +29,6 @@ QString FormatNumber(double value, const QString& pattern, const QLocale& locale
 // and further decimals only where the value needs them to read back as the same single.
 QString FormatSingle(double value, const QString& pattern, const QLocale& locale = QLocale());
 
-// Dates as the library writes and reads them: M/d/yyyy, whatever the locale.
-QString DateToText(const QDate& date);
-QDate TextToDate(const QString& text); // invalid when the text is no such date
-// A date as people type it or other tools store it: month/day/year with a four- or two-digit year
-// (2000 to 2099), or year-month-day; "/", "-" or "." between the parts, the same both times; a time
-// of day after it is ignored. Invalid when the text is no calendar date.
-QDate ParseTripDate(const QString& text);
 // Date patterns of the reports: "M/d/yyyy" and the long form ("Thursday, October 18, 2007").
 QString FormatDate(const QDate& date, const QString& pattern);
 QString LongDate(const QDate& date);

@@ -1,7 +1,7 @@
 #include "platform/MsgBox.h"
 
+#include "platform/AppInfo.h"
 #include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,10 @@
 #include "profile/ProfileFields.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "shell/modGlobal.h"
 
 #include <QEvent>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "profile/frmAddOwner.h"
 
+#include "common/modGlobal.h"
 #include "platform/Look.h"
 #include "profile/ProfileFields.h"
-#include "shell/modGlobal.h"
 
 #include <QCloseEvent>
 #include <QFrame>

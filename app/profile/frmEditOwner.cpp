@@ -1,10 +1,12 @@
 #include "profile/frmEditOwner.h"
 
+#include "common/ChildWindows.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "profile/ProfileFields.h"
-#include "shell/modGlobal.h"
 
 #include <QCloseEvent>
 #include <QLabel>

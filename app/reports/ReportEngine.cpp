@@ -1,6 +1,7 @@
 #include "reports/ReportEngine.h"
 
 #include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 #include <QFontMetricsF>
 #include <QLineF>

@@ -1,12 +1,12 @@
 #include "reports/ReportPreview.h"
 
-#include "reports/ReportPageView.h"
-
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "platform/TripCsv.h"
-#include "shell/modGlobal.h"
+#include "reports/ReportPageView.h"
+#include "tripdata/TripCsv.h"
 
 #include <QComboBox>
 #include <QDir>

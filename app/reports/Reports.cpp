@@ -6,12 +6,12 @@
 #include "reports/YearSummary.h"
 #include "reports/dataReport.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
-#include <QMainWindow>
 #include <QPointer>
 #include <QScreen>
 
@@ -24,12 +24,9 @@ enum class Which { Trips, Expense, Summary };
 constexpr int kWindowMaximized = 2;
 constexpr int kCenterOwner = 1;
 
-QWidget* mainWindow() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QMainWindow*>(top) && top->objectName() == QLatin1String("frmMain"))
-            return top;
-    }
-    return nullptr;
+QPointer<QWidget>& reportOwner() {
+    static QPointer<QWidget> owner;
+    return owner;
 }
 
 class ReportObject {
@@ -67,7 +64,7 @@ private:
         delete preview_.data();
         shownRows_ = rows;
         auto renderer = std::make_shared<const ReportRenderer>(definition_, std::move(rows), title_);
-        QWidget* owner = mainWindow();
+        QWidget* owner = reportOwner();
         preview_ = new ReportPreview(renderer, owner);
         if (which_ == Which::Trips)
             preview_->addCsvExport([rows = shownRows_] { return rows ? TripRowsToCsv(*rows) : QByteArray(); });
@@ -162,6 +159,10 @@ ReportPreview* previewOf(Which which) {
 }
 
 } // namespace
+
+void SetReportOwner(QWidget* owner) {
+    reportOwner() = owner;
+}
 
 namespace rptTrips {
 void Show() {

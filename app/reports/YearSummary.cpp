@@ -1,6 +1,7 @@
 #include "reports/YearSummary.h"
 
 #include "platform/Format.h"
+#include "tripdata/TripDates.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,11 +1,14 @@
 #include "reports/dataReport.h"
 
+#include "common/ChildWindows.h"
+#include "common/TripTableModel.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Format.h"
-#include "platform/TripCsv.h"
-#include "platform/TripTableModel.h"
 #include "reports/ReportEngine.h"
 #include "reports/YearSummary.h"
-#include "shell/modGlobal.h"
+#include "tripdata/TripCsv.h"
+#include "tripdata/TripDates.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct ReportRows;
+class QWidget;
 class ReportPreview;
 struct SummaryTrip;
 struct YearSummary;
@@ -55,6 +56,9 @@ std::shared_ptr<const ReportRows> TripReportRows(const TripTable& table, const s
 QByteArray TripRowsToCsv(const ReportRows& rows);
 // The trip list report over those rows, as the Trip List command runs it over all trips.
 void PrintTripRows(const TripTable& table, const std::vector<int>& rows);
+
+// The window the previews open over, centred on it (the main window hands itself in); none: the screen.
+void SetReportOwner(QWidget* owner);
 
 // The two reports: Show opens the preview (creating the report object on first use), Unload ends it.
 namespace rptTrips {

@@ -1,14 +1,15 @@
 #include "reports/frmReport.h"
 
-#include "reports/dataReport.h"
-
+#include "common/ChildWindows.h"
+#include "common/TripListView.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Format.h"
 #include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "platform/TripListView.h"
-#include "shell/modGlobal.h"
+#include "reports/dataReport.h"
 
 #include <QClipboard>
 #include <QGridLayout>

@@ -1,13 +1,15 @@
 #include "reports/frmYearSummary.h"
 
-#include "reports/YearSummary.h"
-#include "reports/dataReport.h"
-
+#include "common/ChildWindows.h"
+#include "common/TripDateBox.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/DateBox.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
+#include "reports/YearSummary.h"
+#include "reports/dataReport.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -28,7 +30,7 @@ frmYearSummary::frmYearSummary(QWidget* parent) : QWidget(parent) {
     optRange_ = new QRadioButton(tr("&Dates"), this);
     optRange_->setObjectName(QStringLiteral("optRange"));
     const auto dateBox = [this](const char* name) {
-        auto* box = new DateBox(this);
+        DateBox* box = NewTripDateBox(this);
         box->setObjectName(QString::fromLatin1(name));
         return box;
     };

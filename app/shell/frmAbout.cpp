@@ -1,8 +1,9 @@
 #include "shell/frmAbout.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Picture.h"
 #include "platform/RichText.h"
-#include "shell/modGlobal.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,19 +1,21 @@
 #include "shell/frmMain.h"
 
+#include "common/ChildWindows.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/Browser.h"
 #include "platform/Help.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "platform/TripListView.h"
-#include "platform/TripLoader.h"
+#include "platform/ProgramLog.h"
 #include "profile/frmEditOwner.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
 #include "reports/frmYearSummary.h"
 #include "shell/frmAbout.h"
-#include "shell/modGlobal.h"
-#include "shell/modMain.h"
+#include "tripdata/DatabaseCheck.h"
+#include "tripdata/TripLoader.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
 #include "trips/frmImportTrips.h"
@@ -21,11 +23,11 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
 
 namespace {
@@ -37,22 +39,18 @@ constexpr int errInvalidPicture = 481;
 int pictureError(const QString& path) {
     return QFileInfo::exists(path) ? errInvalidPicture : errFileNotFound;
 }
+
+// The trip record check could not read the trips at all: logs why and tells the user so.
+void ReportUnreadableTrips() {
+    DatabaseProblem why = ReadTripIdentifiers(App::Path() + QStringLiteral("/miles/miles.mil"));
+    if (!why)
+        why = DatabaseProblem{errObjectNotSet, ErrorDescription(errObjectNotSet)};
+    AppendProgramErrorLog(why.number, why.description, QStringLiteral("RefreshTrip - Trip Record Check"));
+    MsgBox(QStringLiteral("The Trip records could not be read! \r\n\r\nThe details are in the error log: ") +
+               QDir::toNativeSeparators(App::Path() + QStringLiteral("/error.log")),
+           vbCritical | vbOKOnly, App::Title());
+}
 } // namespace
-
-BackdropArea::BackdropArea(QWidget* parent) : QMdiArea(parent) {}
-
-void BackdropArea::setPicture(const QPixmap& picture) {
-    picture_ = picture;
-    viewport()->update();
-}
-
-void BackdropArea::paintEvent(QPaintEvent* event) {
-    QMdiArea::paintEvent(event);
-    if (picture_.isNull())
-        return;
-    QPainter painter(viewport());
-    painter.drawPixmap(0, 0, picture_);
-}
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
@@ -62,13 +60,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         if (dataReportActive())
             ReleaseDataReport();
     });
-    // The editing window's Print These goes to the trip list report.
-    SetTripListPrinter([](std::shared_ptr<const TripTable> table, std::vector<int> rows) {
-        if (table)
-            PrintTripRows(*table, rows);
-    });
+    // The report previews open over this window.
+    SetReportOwner(this);
     area_ = new BackdropArea(this);
     area_->setObjectName(QStringLiteral("mdiArea"));
+    SetChildArea(area_);
     // A child window taller or wider than the client area stays reachable: the area scrolls to it.
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -268,8 +264,15 @@ void frmMain::mnuUtilsEditTripRecords_Click() {
     if (!TripRecordsFound())
         return;
     SetMousePointer(this, vbDefault);
-    if (!editTrip_)
+    if (!editTrip_) {
         editTrip_ = new frmEditTrip(nullptr);
+        // Print These goes to the trip list report.
+        connect(editTrip_, &frmEditTrip::printRequested, this,
+                [](const std::shared_ptr<const TripTable>& table, const std::vector<int>& rows) {
+                    if (table)
+                        PrintTripRows(*table, rows);
+                });
+    }
     ShowChild(editTrip_);
     Arrange(0);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The program's main window: a multiple-document frame with the whole menu.
 
+#include "shell/BackdropArea.h"
+
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QPixmap>
 #include <QPointer>
 
 class frmAddTrip;
@@ -14,21 +14,6 @@ class frmReport;
 class frmYearSummary;
 class frmTripHistory;
 class QCloseEvent;
-
-// The client area, with the backdrop picture in its top left corner behind the child windows.
-class BackdropArea : public QMdiArea {
-    Q_OBJECT
-public:
-    explicit BackdropArea(QWidget* parent = nullptr);
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return picture_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QPixmap picture_;
-};
 
 class frmMain : public QMainWindow {
     Q_OBJECT

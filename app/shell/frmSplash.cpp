@@ -1,8 +1,9 @@
 #include "shell/frmSplash.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/MousePointer.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,8 +1,6 @@
 #pragma once
 // The start-up routine and its checks.
 
-#include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 // Runs the start-up, then the program's event loop; returns the process exit code.
@@ -17,20 +15,8 @@ bool CheckDatabaseDamage();
 // trip). A database that cannot be changed goes on without history, the library logs why, and the trip
 // windows try again before the first change.
 void PrepareTripHistory();
-// The trip record check could not read the trips at all: logs why and tells the user so.
-void ReportUnreadableTrips();
 void CheckProfile();
 
 // The failure handler of the start-up for a caught failure. Errors 53 and 75 are passed over (true:
 // the start-up goes on); any other is logged, reported and ends the program (false).
 bool StartUpFailure(int number, const QString& description);
-
-// The text the platform gives for an error number ("Object variable or With block variable not set").
-QString ErrorDescription(int number);
-
-// The program's entry in error.log: the header when the file is new, then the entry, CR LF after each line.
-QByteArray ProgramLogEntry(bool newFile, const QDateTime& now, int number, const QString& description,
-                           const QString& procedure);
-// Appends the program's entry to App.Path/error.log, creating the file with its header; false when the
-// file cannot be written.
-bool AppendProgramErrorLog(int number, const QString& description, const QString& procedure);

@@ -1,11 +1,14 @@
 #include "trips/TripForm.h"
 
+#include "common/ChildWindows.h"
+#include "common/TripDateBox.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FitScrollArea.h"
 #include "platform/Look.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "shell/modGlobal.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -84,7 +87,7 @@ TripForm::TripForm(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     fieldFont.setFamily(QStringLiteral("Sans Serif"));
     fieldFont.setBold(true);
 
-    datBox = new DateBox(this);
+    datBox = NewTripDateBox(this);
     datBox->setObjectName(QStringLiteral("datBox"));
     datBox->setDateRange(TripDateMinimum(), TripDateMaximum());
     datBox->setToolTip(QStringLiteral(" Click the down-arrow for drop-down calendar "));

@@ -4,7 +4,7 @@
 // gathering-and-totals sequence that hands a trip to the library.
 
 #include "platform/DateBox.h"
-#include "trips/TripRules.h"
+#include "tripdata/TripRules.h"
 #include "trips/TripTextBox.h"
 
 #include <QWidget>

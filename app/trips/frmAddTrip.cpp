@@ -1,7 +1,7 @@
 #include "trips/frmAddTrip.h"
 
+#include "common/modGlobal.h"
 #include "platform/MsgBox.h"
-#include "shell/modGlobal.h"
 
 #include <QPlainTextEdit>
 

@@ -1,13 +1,15 @@
 #include "trips/frmEditTrip.h"
 
+#include "common/TripFilterModel.h"
+#include "common/TripListView.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/LayoutMemory.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
-#include "platform/TripCsv.h"
-#include "platform/TripListView.h"
-#include "shell/modGlobal.h"
-#include "trips/HistoryKeeping.h"
+#include "tripdata/HistoryKeeping.h"
+#include "tripdata/TripCsv.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -293,7 +295,7 @@ void frmEditTrip::cmdPrint_Click() {
         return;
     }
     SetMousePointer(this, vbDefault);
-    PrintTripList(list_->model()->sharedTable(), shown.shownRows());
+    emit printRequested(list_->model()->sharedTable(), shown.shownRows());
 }
 
 void frmEditTrip::cmdExport_Click() {

@@ -1,7 +1,9 @@
 #pragma once
+#include "tripdata/TripTable.h"
 #include "trips/TripForm.h"
 
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QTreeView;
@@ -39,6 +41,10 @@ public:
     // Save never writes the values it had before over them. Unsaved changes to it stay when the user says
     // so; Save then asks before writing them over the restored values.
     void ReloadTrip(const QString& tripId);
+
+signals:
+    // Print These: the trip list report over these rows of the table, in this order.
+    void printRequested(const std::shared_ptr<const TripTable>& table, const std::vector<int>& rows);
 
 protected:
     bool HasUnsavedInput() const override; // only with a trip loaded: nothing else can be saved

@@ -1,13 +1,14 @@
 #include "trips/frmImportTrips.h"
 
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/FitScrollArea.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
 #include "platform/SafeFile.h"
-#include "platform/TripLoader.h"
-#include "shell/modGlobal.h"
+#include "tripdata/TripLoader.h"
 
 #include <QCheckBox>
 #include <QComboBox>

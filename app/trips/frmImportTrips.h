@@ -4,7 +4,7 @@
 // stores every accepted row or none in one batch through the library. Each step is a pass over the
 // file with progress and Cancel, so a long file neither freezes the window nor is held in memory.
 
-#include "trips/TripImport.h"
+#include "tripdata/TripImport.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,15 +1,19 @@
 #include "trips/frmTripHistory.h"
 
+#include "common/TripDateBox.h"
+#include "common/TripHistoryFilter.h"
+#include "common/TripHistoryModel.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/DateBox.h"
 #include "platform/FindBox.h"
 #include "platform/Format.h"
 #include "platform/MousePointer.h"
 #include "platform/MsgBox.h"
 #include "platform/Picture.h"
-#include "platform/TripLoader.h"
-#include "shell/modGlobal.h"
-#include "trips/TripHistoryModel.h"
-#include "trips/TripRules.h"
+#include "tripdata/TripDates.h"
+#include "tripdata/TripLoader.h"
+#include "tripdata/TripRules.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -39,7 +43,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
 
     auto* lblFind = new QLabel(QStringLiteral("Fi&nd:"), this);
     lblFind->setObjectName(QStringLiteral("lblFind"));
-    txtFind = NewFindBox(this, this);
+    txtFind = NewFindBox(this, this, QStringLiteral("Trip ID, destination or notes"));
     lblFind->setBuddy(txtFind);
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
@@ -76,7 +80,7 @@ frmTripHistory::frmTripHistory(QWidget* parent) : QWidget(parent) {
     cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
     auto* lblEmpty = new QLabel(QStringLiteral("Entries &older than:"), this);
     lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
-    datEmpty = new DateBox(this);
+    datEmpty = NewTripDateBox(this);
     datEmpty->setDate(QDate::currentDate().addYears(-1));
     datEmpty->setObjectName(QStringLiteral("datEmpty"));
     lblEmpty->setBuddy(datEmpty);

@@ -3,7 +3,7 @@
 // the earlier values of a changed one are restored, and old entries emptied.
 
 #include "Wendlo.h"
-#include "trips/HistoryKeeping.h"
+#include "tripdata/HistoryKeeping.h"
 
 #include <QWidget>
 

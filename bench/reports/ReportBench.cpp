@@ -1,11 +1,11 @@
 // The trip list over many trips: laid out and exported to PDF, and its preview up to the first page
 // on screen. Prints the figures; not a test. Usage: ReportBench [trips] [pdf file to keep] [png of the preview]
 
+#include "common/modGlobal.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

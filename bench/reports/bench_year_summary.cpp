@@ -2,12 +2,12 @@
 // its first page, and the same summary exported to PDF. Prints the figures; not a test.
 // Usage: bench_year_summary [trips over 20 years] [year] [pdf file to keep]
 
+#include "common/modGlobal.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/YearSummary.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

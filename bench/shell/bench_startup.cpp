@@ -1,9 +1,10 @@
 // Start-up time with 100,000 stored trips: from starting the program's process to its main window
 // shown, with the splash window's own waits left out. Prints the figure of each run and the median.
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/SingleInstance.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "shell/modGlobal.h"
 #include "shell/modMain.h"
 #include "support/AppFolder.h"
 

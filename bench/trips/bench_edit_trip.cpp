@@ -2,7 +2,7 @@
 // rows into the fields by clicking them, types into the find box and sorts; prints the times and the
 // process's peak memory.
 #include "BenchTrips.h"
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 #include "support/MsgBoxScript.h"
 #include "trips/frmEditTrip.h"

@@ -2,13 +2,14 @@
 // read to the list shown and the process's peak memory (each in a process of its own), a filter
 // keystroke, the CSV export of every trip and a 10,000-row batch store. Prints the figures.
 #include "BenchTrips.h"
-#include "platform/TripCsv.h"
-#include "platform/TripLoader.h"
-#include "platform/TripTableModel.h"
-#include "shell/modGlobal.h"
+#include "common/TripFilterModel.h"
+#include "common/TripTableModel.h"
+#include "common/modGlobal.h"
 #include "support/AppFolder.h"
 #include "support/MsgBoxScript.h"
-#include "trips/TripImport.h"
+#include "tripdata/TripCsv.h"
+#include "tripdata/TripImport.h"
+#include "tripdata/TripLoader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // The two profile windows: fields, keyboard, highlighting, validation, and storing the profile.
+#include "common/modGlobal.h"
 #include "platform/SingleInstance.h"
-#include "platform/TripLoader.h"
 #include "profile/ProfileFields.h"
 #include "profile/frmAddOwner.h"
 #include "profile/frmEditOwner.h"
-#include "shell/modGlobal.h"
 #include "support/AppFolder.h"
 #include "support/MsgBoxScript.h"
+#include "tripdata/TripLoader.h"
 
 #include <QApplication>
 #include <QLabel>

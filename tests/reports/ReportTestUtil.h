@@ -1,9 +1,10 @@
 #pragma once
 // Shared steps of the report tests: the callers' run sequences, and reading an exported PDF back.
 
+#include "common/ChildWindows.h"
+#include "common/modGlobal.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
-#include "shell/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The trip selection window: its list, value labels, Select, Clear, Exit and column sorting.
 
 #include "ReportTestUtil.h"
-
-#include "platform/TripTableModel.h"
+#include "common/TripTableModel.h"
+#include "platform/AppInfo.h"
 #include "reports/frmReport.h"
 #include "support/MsgBoxScript.h"
 

@@ -1,10 +1,10 @@
 // The day's backup at start-up: taken once the database is found, and a failing one only logged.
 #include "ShellFixture.h"
-
-#include "platform/DatabaseCopy.h"
-#include "shell/DailyBackup.h"
+#include "platform/ProgramLog.h"
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
+#include "tripdata/DailyBackup.h"
+#include "tripdata/DatabaseCopy.h"
 
 #include <QCryptographicHash>
 #include <QDate>

@@ -1,18 +1,20 @@
 // The main window's commands with stored trips: the windows and the report they open, help and F1.
 #include "ShellFixture.h"
-
+#include "common/TripFilterModel.h"
+#include "common/TripHistoryFilter.h"
+#include "common/TripHistoryModel.h"
+#include "common/TripListView.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/Help.h"
-#include "platform/TripCsv.h"
-#include "platform/TripListView.h"
-#include "platform/TripLoader.h"
 #include "reports/ReportLayouts.h"
 #include "reports/ReportPreview.h"
 #include "reports/dataReport.h"
 #include "reports/frmReport.h"
 #include "reports/frmYearSummary.h"
 #include "support/MsgBoxScript.h"
-#include "trips/TripHistoryModel.h"
+#include "tripdata/TripCsv.h"
+#include "tripdata/TripLoader.h"
 #include "trips/frmEditTrip.h"
 #include "trips/frmImportTrips.h"
 #include "trips/frmTripHistory.h"
@@ -131,6 +133,7 @@ TEST_F(CommandsWithTripsTest, TripListRunTwiceBuildsANewPreviewOnFreshData) {
     w.mnuReportsTripList_Click();
     QPointer<ReportPreview> first = rptTrips::Preview();
     ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first->parentWidget(), &w); // it opens over the main window
     EXPECT_TRUE(dataReport().rscmdTrip().isOpen());
     folder.addTrip("Ames", "10/19/2007", 12.0);
     w.mnuReportsTripList_Click();

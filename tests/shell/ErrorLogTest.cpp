@@ -1,13 +1,12 @@
 // The program's error-log entry and the start-up failure handler.
 #include "ShellFixture.h"
-#include "support/FileSizeLimit.h"
-
+#include "platform/ProgramLog.h"
 #include "shell/modMain.h"
+#include "support/FileSizeLimit.h"
 #include "support/MsgBoxScript.h"
 
 #include <QFile>
 #include <QFileInfo>
-
 
 namespace {
 const QByteArray kRule = "%---------------------------------------------------%\r\n";

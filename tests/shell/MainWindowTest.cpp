@@ -1,6 +1,6 @@
 // The main window: caption, menu, the trip record check, single child windows, arrangements, about box.
 #include "ShellFixture.h"
-
+#include "common/ChildWindows.h"
 #include "platform/Help.h"
 #include "platform/MousePointer.h"
 #include "profile/frmEditOwner.h"

@@ -2,10 +2,10 @@
 // A fresh application folder for each test (so its own single-instance lock), with the program's final exit
 // recorded instead of taken and the splash waits left out.
 
+#include "common/modGlobal.h"
 #include "platform/SingleInstance.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "shell/modGlobal.h"
 #include "support/AppFolder.h"
 
 #include <QApplication>

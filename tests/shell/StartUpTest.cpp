@@ -1,11 +1,11 @@
 // The start-up from the single-instance test to the main window shown, and its ways of ending.
 #include "ShellFixture.h"
-
+#include "platform/AppInfo.h"
 #include "platform/MousePointer.h"
-#include "platform/TripLoader.h"
 #include "profile/frmAddOwner.h"
 #include "shell/modMain.h"
 #include "support/MsgBoxScript.h"
+#include "tripdata/TripLoader.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>

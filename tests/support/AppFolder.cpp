@@ -1,6 +1,7 @@
 #include "support/AppFolder.h"
 
-#include "shell/modGlobal.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,10 +1,9 @@
 // The new-trip window against a real database: identifiers, the stored values, the prompts, failures.
+#include "common/modGlobal.h"
+#include "platform/MousePointer.h"
 #include "support/MsgBoxScript.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmAddTrip.h"
-
-#include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>

@@ -1,14 +1,14 @@
 // The trip editing window against a real database: the list, loading a row, saving, deleting, sorting.
-#include "support/MsgBoxScript.h"
-#include "trips/TripTestUtil.h"
-#include "trips/frmEditTrip.h"
-
+#include "common/TripListView.h"
+#include "common/TripTableModel.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
 #include "platform/FileDialog.h"
 #include "platform/MousePointer.h"
-#include "platform/TripCsv.h"
-#include "platform/TripListView.h"
-#include "platform/TripTableModel.h"
-#include "shell/modGlobal.h"
+#include "support/MsgBoxScript.h"
+#include "tripdata/TripCsv.h"
+#include "trips/TripTestUtil.h"
+#include "trips/frmEditTrip.h"
 
 #include <QElapsedTimer>
 #include <QFile>

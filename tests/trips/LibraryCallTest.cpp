@@ -1,12 +1,12 @@
 // The trip windows around their library calls: the pointer while a call runs and when a box is shown,
 // and reads or writes that fail or throw.
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
+#include "platform/MousePointer.h"
 #include "support/MsgBoxScript.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
-
-#include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
 
 #include <QLabel>
 #include <QPushButton>

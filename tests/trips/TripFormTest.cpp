@@ -1,11 +1,12 @@
 // What both trip windows share: limits, the Enter walk, tab order, opening steps, Clear and validation.
+#include "common/ChildWindows.h"
+#include "common/modGlobal.h"
+#include "platform/AppInfo.h"
+#include "platform/MousePointer.h"
 #include "support/MsgBoxScript.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmAddTrip.h"
 #include "trips/frmEditTrip.h"
-
-#include "platform/MousePointer.h"
-#include "shell/modGlobal.h"
 
 #include <QAccessible>
 #include <QCalendarWidget>
@@ -278,6 +279,7 @@ TEST_P(BothWindows, ExitInsideTheMainWindowClosesItsFrame) {
     QMainWindow main;
     auto* area = new QMdiArea(&main);
     main.setCentralWidget(area);
+    SetChildArea(area);
     main.show();
     QPointer<TripForm> form = open(GetParam()).release();
     ShowChild(form);

@@ -1,12 +1,12 @@
 // The window "Deleted and Changed Trips" against a real database: the list, restoring a deleted trip,
 // the Trip ID clash, restoring over a changed trip and undoing that, the search box, emptying old entries.
+#include "common/TripHistoryFilter.h"
+#include "common/TripHistoryModel.h"
+#include "common/modGlobal.h"
 #include "support/MsgBoxScript.h"
-#include "trips/HistoryKeeping.h"
-#include "trips/TripHistoryModel.h"
+#include "tripdata/HistoryKeeping.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmTripHistory.h"
-
-#include "shell/modGlobal.h"
 
 #include <QDateEdit>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // Checking the rows of a CSV file before they are stored, and the round trip through the batch write.
-#include "trips/TripImport.h"
 #include "platform/FileDialog.h"
-#include "platform/TripLoader.h"
 #include "support/MsgBoxScript.h"
+#include "tripdata/TripImport.h"
+#include "tripdata/TripLoader.h"
 #include "trips/TripTestUtil.h"
 #include "trips/frmImportTrips.h"
 
