@@ -959,7 +959,7 @@ std::int32_t Trip::refuse(Connection& con, WendloRecordsResult result) {
 
 namespace {
 // The first vehicle, which a trip without info belongs to.
-constexpr const char* kFirstVehicle = "(SELECT MIN(VehicleID) FROM tblVehicle)";
+constexpr const char* kFirstVehicle = "SELECT MIN(VehicleID) AS id FROM tblVehicle";
 
 // A day as yyyy-mm-dd, which sorts as a date in SQL.
 std::string isoDay(const WendloDate& d) {
@@ -975,8 +975,8 @@ WendloDate dayOf(const WendloDate& d) {
 
 // A file without the records (one that could not be prepared) still shows its trips, with no vehicle.
 RecordsetPtr Trip::LoadTripRecords() {
-    RecordsetPtr rows = read(std::string("SELECT m.*,COALESCE(i.VehicleID,") + kFirstVehicle +
-                             ") AS [VehicleID],COALESCE(i.Purpose,'') AS [Purpose] FROM tblMain m LEFT JOIN "
+    RecordsetPtr rows = read(std::string("SELECT m.*,COALESCE(i.VehicleID,(") + kFirstVehicle +
+                             ")) AS [VehicleID],COALESCE(i.Purpose,'') AS [Purpose] FROM tblMain m LEFT JOIN "
                              "tblTripInfo i ON i.ID = m.ID;");
     return rows ? rows : read("SELECT *,NULL AS [VehicleID],'' AS [Purpose] FROM tblMain;");
 }
@@ -1025,14 +1025,23 @@ bool Trip::UpdateTripRecord(std::vector<std::string>& strText, WendloDate& datDa
     });
 }
 
+namespace {
+// The trips without info, which belong to the first vehicle: how many, and the one stored last. Trips with info are
+// counted by its index.
+constexpr const char* kTripsWithoutInfo =
+    "SELECT COUNT(*) AS n,MAX(ID) AS last FROM tblMain WHERE ID NOT IN (SELECT ID "
+    "FROM tblTripInfo)";
+} // namespace
+
 // A trip without info counts for the first vehicle, as the reads give it.
 RecordsetPtr Trip::LoadVehicles() {
-    return read(std::string("SELECT v.VehicleID,v.Name,v.Description,v.InService,v.Retired,v.CarryOdometer,"
-                            "COALESCE(t.Trips,0) AS [Trips],COALESCE(t.LastOdometer,0) AS [LastOdometer] FROM "
-                            "tblVehicle v LEFT JOIN (SELECT COALESCE(i.VehicleID,") +
-                kFirstVehicle +
-                ") AS VehicleID,COUNT(*) AS Trips,MAX(m.EndOdometer) AS LastOdometer FROM tblMain m LEFT JOIN "
-                "tblTripInfo i ON i.ID = m.ID GROUP BY 1) t ON t.VehicleID = v.VehicleID ORDER BY v.VehicleID;");
+    return read(std::string("WITH f AS (") + kFirstVehicle + "),o AS (" + kTripsWithoutInfo +
+                ") SELECT v.VehicleID,v.Name,v.Description,v.InService,v.Retired,v.CarryOdometer,"
+                "(SELECT COUNT(*) FROM tblTripInfo i WHERE i.VehicleID = v.VehicleID) + "
+                "CASE WHEN v.VehicleID = f.id THEN o.n ELSE 0 END AS [Trips],"
+                "COALESCE((SELECT EndOdometer FROM tblMain WHERE ID = MAX(COALESCE((SELECT MAX(ID) FROM tblTripInfo i "
+                "WHERE i.VehicleID = v.VehicleID),0),CASE WHEN v.VehicleID = f.id THEN COALESCE(o.last,0) ELSE 0 END))"
+                ",0) AS [LastOdometer] FROM tblVehicle v,f,o ORDER BY v.VehicleID;");
 }
 
 std::int32_t Trip::writeVehicle(WendloVehicle& vehicle, bool update) {
@@ -1085,13 +1094,14 @@ std::int32_t Trip::DeleteVehicle(std::int64_t& lngVehicleID) {
     const std::string id = FormatWhole(lngVehicleID);
     return guarded<std::int32_t>("DeleteVehicle - DLL Function", WENDLO_RECORDS_FAILED, [&](Connection& con) {
         begin(con);
-        const RecordsetPtr found = step(
-            con,
-            "SELECT EXISTS (SELECT 1 FROM tblVehicle WHERE VehicleID = " + id +
-                ") AS [Found],(SELECT COUNT(*) FROM tblVehicle) AS [Vehicles],EXISTS (SELECT 1 FROM tblMain m LEFT "
-                "JOIN tblTripInfo i ON i.ID = m.ID WHERE COALESCE(i.VehicleID," +
-                kFirstVehicle + ") = " + id + ") AS [HasTrips];",
-            true);
+        const RecordsetPtr found =
+            step(con,
+                 std::string("WITH f AS (") + kFirstVehicle + "),o AS (" + kTripsWithoutInfo +
+                     ") SELECT EXISTS (SELECT 1 FROM tblVehicle WHERE VehicleID = " + id +
+                     ") AS [Found],(SELECT COUNT(*) FROM tblVehicle) AS [Vehicles],EXISTS (SELECT 1 FROM tblTripInfo "
+                     "WHERE VehicleID = " +
+                     id + ") OR (f.id = " + id + " AND o.n > 0) AS [HasTrips] FROM f,o;",
+                 true);
         found->MoveFirst();
         if (found->Fields("Found").toInt64() == 0)
             return refuse(con, WENDLO_RECORDS_NOT_FOUND);

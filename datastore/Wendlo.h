@@ -222,8 +222,8 @@ public:
     virtual std::int32_t AddTripRecordsFrom(WendloTripRecordSource& source) = 0;
 
     // Every vehicle by VehicleID: VehicleID, Name, Description, InService (date text or null), Retired and
-    // CarryOdometer (0 or 1), Trips (how many trips it has) and LastOdometer (its trips' highest End reading, 0
-    // for none).
+    // CarryOdometer (0 or 1), Trips (how many trips it has) and LastOdometer (the End reading of its trip stored
+    // last, 0 for none).
     virtual RecordsetPtr LoadVehicles() = 0;
     virtual std::int32_t AddVehicle(WendloVehicle& vehicle) = 0;
     // Rewrites every field of vehicle lngVehicleID.

@@ -122,9 +122,12 @@ CREATE TABLE IF NOT EXISTS tblVehicleYear (
 -- older program) belongs to the first vehicle, the one with the lowest VehicleID, and has no purpose.
 CREATE TABLE IF NOT EXISTS tblTripInfo (
     ID INTEGER PRIMARY KEY,
-    VehicleID INTEGER,
+    VehicleID INTEGER NOT NULL,
     Purpose TEXT
 );
+
+-- A vehicle's trips are counted, and its last one found, without reading the trips.
+CREATE INDEX IF NOT EXISTS idxTripInfoVehicle ON tblTripInfo (VehicleID);
 
 -- Rates per mile, each from its day (yyyy-mm-dd, so that it sorts as a date) until the next one's.
 CREATE TABLE IF NOT EXISTS tblRate (
