@@ -45,7 +45,8 @@ public:
                          std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) = 0;
     virtual bool DeleteTrip(std::string& strID) = 0;
     virtual bool UpdateTrip(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
-                            std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate) = 0;
+                            std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney,
+                            float& sngRate) = 0;
     virtual RecordsetPtr GetNewTripID() = 0;
     virtual RecordsetPtr LoadOwner() = 0;
     virtual bool AddOwner(std::vector<std::string>& strText) = 0;
@@ -207,7 +208,8 @@ public:
     // then gives the reason.
     virtual bool PrepareRecords() = 0;
 
-    // Every trip, as LoadTrip gives it, followed by VehicleID and Purpose (empty text for none).
+    // Every trip, as LoadTrip gives it, followed by VehicleID and Purpose (empty text for none); VehicleID is
+    // null only in a file without the records (one PrepareRecords could not change).
     virtual RecordsetPtr LoadTripRecords() = 0;
     // AddTrip's INSERT, then the new trip's vehicle and purpose, in one transaction. lngVehicleID must be a
     // stored vehicle. True when stored.
