@@ -218,6 +218,10 @@ long long ConnectionBase::Changes() const {
     return db_ ? sqlite3_changes64(db_) : 0;
 }
 
+long long ConnectionBase::LastInsertId() const {
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
 void ConnectionBase::Close() {
     if (db_) {
         // A statement still open would keep the file open: close_v2 finishes the job when it is finalized.

@@ -23,6 +23,7 @@ enum ErrorNumber : long {
     errOutOfMemory = 10006,        // memory ran out while building or reading a result
     errTestFault = 10007,          // a failure made on purpose by a test hook
     errTripIdRange = 10008,        // a batch would need a trip identifier beyond 32 bits
+    errNoVehicle = 10009,          // a trip's vehicle that is not stored
 };
 
 #ifdef WENDLO_TESTING
@@ -66,6 +67,8 @@ public:
     long long TotalChanges() const;
     // Rows the last statement changed itself, without its triggers' rows.
     long long Changes() const;
+    // The ID of the row the last INSERT added.
+    long long LastInsertId() const;
     void Close();
 
 private:

@@ -2,7 +2,7 @@
 
 #include "Connection.h"
 #include "ErrorLog.h"
-#include "HistorySql.h"
+#include "SchemaSql.h"
 #include "SqlText.h"
 #include "Wendlo.h"
 #ifdef WENDLO_TESTING
@@ -10,10 +10,12 @@
 #endif
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <new>
 #include <set>
 #include <sqlite3.h>
@@ -99,7 +101,7 @@ struct InitFailure {
     std::string description;
 };
 
-class Trip final : public _TripKeeping {
+class Trip final : public _TripRecords {
 public:
     Trip();
     ~Trip() override;
@@ -121,7 +123,7 @@ public:
     std::string Clean(std::string& strText) override;
     std::int32_t AddTrips(std::vector<WendloTrip>& trips) override;
     std::int32_t AddTripsFrom(WendloTripSource& source) override { return addBatch(source, nullptr); }
-    bool PrepareHistory() override;
+    bool PrepareHistory() override { return prepare("PrepareHistory - DLL Function"); }
     RecordsetPtr LoadHistory() override { return read("SELECT * FROM tblTripHistory ORDER BY HistoryID DESC;"); }
     std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) override;
     std::int32_t EmptyHistory(WendloDate& datBefore) override;
@@ -129,6 +131,29 @@ public:
         strDescription = historyFailure_.description;
         return static_cast<std::int32_t>(historyFailure_.number);
     }
+    bool PrepareRecords() override { return prepare("PrepareRecords - DLL Function"); }
+    RecordsetPtr LoadTripRecords() override;
+    bool AddTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                       std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                       std::int64_t& lngVehicleID, std::string& strPurpose) override;
+    bool UpdateTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                          std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                          std::int64_t& lngVehicleID, std::string& strPurpose) override;
+    std::int32_t AddTripRecordsFrom(WendloTripRecordSource& source) override;
+    RecordsetPtr LoadVehicles() override;
+    std::int32_t AddVehicle(WendloVehicle& vehicle) override { return writeVehicle(vehicle, false); }
+    std::int32_t UpdateVehicle(WendloVehicle& vehicle) override { return writeVehicle(vehicle, true); }
+    std::int32_t DeleteVehicle(std::int64_t& lngVehicleID) override;
+    RecordsetPtr LoadVehicleYears() override {
+        return read("SELECT VehicleID,Year,StartOdometer,EndOdometer FROM tblVehicleYear ORDER BY VehicleID,Year;");
+    }
+    std::int32_t SetVehicleYear(WendloVehicleYear& year) override;
+    RecordsetPtr LoadRates() override {
+        return read("SELECT RateID,FromDate,Rate,Note FROM tblRate ORDER BY FromDate;");
+    }
+    std::int32_t AddRate(WendloRate& rate) override { return writeRate(rate, false); }
+    std::int32_t UpdateRate(WendloRate& rate) override { return writeRate(rate, true); }
+    std::int32_t DeleteRate(std::int64_t& lngRateID) override;
 
 private:
     // Thrown by a statement builder when a value cannot be written; ends in the write's failure path.
@@ -151,8 +176,27 @@ private:
     static void commit(Connection& con);
     // The new-trip identifier inside an open transaction: "T-" and one more than the highest ID.
     std::string nextTripId(Connection& con, const std::string& which);
+    // One trip of a batch as its source hands it over, with its vehicle and purpose when the source has them.
+    struct BatchRow {
+        WendloTrip* trip = nullptr;
+        const std::int64_t* vehicle = nullptr;
+        const std::string* purpose = nullptr;
+    };
     // One transaction for all the trips of a source; the identifiers given go to ids when it is set.
     std::int32_t addBatch(WendloTripSource& source, std::vector<std::string>* ids);
+    // The same for any source: next fills a BatchRow and answers as NextTrip does.
+    template <typename Next> std::int32_t addBatch(Next next, std::vector<std::string>* ids, const char* nameLine);
+    // Adds what is missing of the objects after tblMain and tblOwner; nameLine names its log entry.
+    bool prepare(const char* nameLine);
+    // Writes the vehicle and purpose of the trips the last statement wrote: those with Trip ID *tripId, or the
+    // one it added when tripId is null. A vehicle that is not stored is thrown as a failure.
+    void writeInfo(Connection& con, const std::string* tripId, std::int64_t vehicle, const std::string& purpose);
+    // Between single quotes, by Clean's rule.
+    std::string quoted(const std::string& text);
+    // Rolls back, closes and gives result: a refusal writes nothing and logs nothing.
+    static std::int32_t refuse(Connection& con, WendloRecordsResult result);
+    std::int32_t writeVehicle(WendloVehicle& vehicle, bool update);
+    std::int32_t writeRate(WendloRate& rate, bool update);
     template <typename Build> bool write(Build build, const char* nameLine, const char* function);
     void failureMessage(const DbError& error);
     std::string tripValues(std::vector<std::string>& strText, const WendloDate& datDate, std::int16_t intMiles,
@@ -391,7 +435,8 @@ bool Trip::DeleteTrip(std::string& strID) {
             trace(sql);
             const long long before = con->TotalChanges();
             deleted = con->Execute(sql, nullptr, error);
-            // The history's trigger writes a row for each deleted one: rows beyond the statement's own went there.
+            // The history's trigger writes a row for each deleted one: rows beyond the statement's own went there
+            // (the trigger that removes a trip's info comes with the history, never without it).
             kept = deleted && con->TotalChanges() - before > con->Changes();
         }
         std::string question = "Delete this Trip Record?\r\n\r\nOnce deleted it can't be recovered!";
@@ -521,20 +566,43 @@ std::int32_t Trip::AddTrips(std::vector<WendloTrip>& trips) {
 // One transaction for the whole batch: each row asks for the highest ID inside it, as GetNewTripID
 // does for AddTrip's caller, so the identifiers follow the IDs even after deletes (AUTOINCREMENT).
 std::int32_t Trip::addBatch(WendloTripSource& source, std::vector<std::string>* ids) {
+    WendloTrip t;
+    return addBatch(
+        [&](BatchRow& row) {
+            row.trip = &t;
+            return source.NextTrip(t);
+        },
+        ids, "AddTrips - DLL Function");
+}
+
+std::int32_t Trip::AddTripRecordsFrom(WendloTripRecordSource& source) {
+    WendloTripRecord record;
+    return addBatch(
+        [&](BatchRow& row) {
+            row.trip = &record.trip;
+            row.vehicle = &record.lngVehicleID;
+            row.purpose = &record.strPurpose;
+            return source.NextTrip(record);
+        },
+        nullptr, "AddTripRecords - DLL Function");
+}
+
+template <typename Next>
+std::int32_t Trip::addBatch(Next nextRow, std::vector<std::string>* ids, const char* nameLine) {
     if (!conDataBase)
         return -1;
     DbError error;
     if (!conDataBase->Open(error))
         return -1;
-    return guarded<std::int32_t>("AddTrips - DLL Function", -1, [&](Connection& con) {
+    return guarded<std::int32_t>(nameLine, -1, [&](Connection& con) {
         DbError began;
         if (!con.Begin(true, began))
             throw BuildFailure{began.number, began.description};
         TakenTripNumbers taken(*step(con, "SELECT TripID FROM tblMain WHERE TripID GLOB 'T-[1-9]*';", true));
-        WendloTrip t;
+        BatchRow row;
         std::int32_t stored = 0;
         for (;;) {
-            const int next = source.NextTrip(t);
+            const int next = nextRow(row);
             if (next == 0)
                 break;
             if (next < 0) {
@@ -547,10 +615,13 @@ std::int32_t Trip::addBatch(WendloTripSource& source, std::vector<std::string>* 
             const std::int64_t number = taken.takeFrom(highest->Fields("NewTripID").toInt64() + 1);
             if (number == 0)
                 throw BuildFailure{errTripIdRange, "No trip identifier is left for trip " + std::to_string(stored + 1)};
+            WendloTrip& t = *row.trip;
             if (t.strText.empty())
                 t.strText.resize(1);
             t.strText[0] = "T-" + FormatWhole(number);
             step(con, tripValues(t.strText, t.datDate, t.intMiles, t.lngNumbers, t.sngMoney, t.sngRate, false), false);
+            if (row.vehicle)
+                writeInfo(con, nullptr, *row.vehicle, *row.purpose);
             if (ids)
                 ids->push_back(t.strText[0]);
             ++stored;
@@ -637,10 +708,46 @@ long dayKey(const std::string& text) {
 }
 } // namespace
 
-// Only what is missing is added, so a database that has the history already is not written at all.
-// The program asks again before each change while the history is missing, so a failure that stays the same
+namespace {
+// The history's columns added after its first form, for an older history.
+constexpr const char* kHistoryAddedColumns[][2] = {{"VehicleID", "INTEGER"}, {"Purpose", "TEXT"}};
+
+// What a file has of the objects after tblMain and tblOwner: their stored texts, and the history's newer columns.
+struct SchemaState {
+    std::map<std::string, std::string> objects;
+    std::set<std::string> historyColumns;
+    bool has(const char* name) const { return objects.count(name) != 0; }
+};
+
+bool isTrigger(const char* sql) {
+    return std::strncmp(sql, "CREATE TRIGGER ", 15) == 0;
+}
+
+// The text SQLite keeps of a CREATE statement: without its IF NOT EXISTS.
+std::string storedForm(const char* sql) {
+    std::string text = sql;
+    const std::size_t at = text.find(" IF NOT EXISTS ");
+    if (at != std::string::npos)
+        text.erase(at, 14);
+    return text;
+}
+
+bool complete(const SchemaState& state) {
+    for (const SchemaObject& object : kAddedObjects) {
+        if (!*object.name)
+            continue;
+        const auto found = state.objects.find(object.name);
+        if (found == state.objects.end() || (isTrigger(object.sql) && found->second != storedForm(object.sql)))
+            return false;
+    }
+    return state.historyColumns.size() == std::size(kHistoryAddedColumns);
+}
+} // namespace
+
+// Only what is missing is added, so a database that has everything already is not written at all: one look.
+// The program asks again before each change while something is missing, so a failure that stays the same
 // is logged once for its file rather than at every try.
-bool Trip::PrepareHistory() {
+bool Trip::prepare(const char* nameLine) {
     historyFailure_ = DbError{};
     if (!conDataBase) {
         historyFailure_ = DbError{errNoConnectionObject, "The connection object cannot be created"};
@@ -651,19 +758,55 @@ bool Trip::PrepareHistory() {
     try {
         if (!con.Open(error))
             throw BuildFailure{error.number, error.description};
-        const RecordsetPtr present = step(con,
-                                          "SELECT COUNT(*) AS [Present] FROM sqlite_master WHERE name IN "
-                                          "('tblTripHistory','trgTripDeleted','trgTripUpdated');",
-                                          true);
-        present->MoveFirst();
-        if (present->Fields("Present").toInt64() == 3) {
+        std::string names;
+        for (const SchemaObject& object : kAddedObjects) {
+            if (*object.name)
+                names += std::string(names.empty() ? "'" : ",'") + object.name + "'";
+        }
+        const std::string lookSql = "SELECT name AS [Name],sql AS [Sql] FROM sqlite_master WHERE name IN (" + names +
+                                    ") UNION ALL SELECT 'tblTripHistory.' || name,NULL FROM "
+                                    "pragma_table_info('tblTripHistory') WHERE name IN ('VehicleID','Purpose');";
+        const auto look = [&] {
+            SchemaState state;
+            const RecordsetPtr rows = step(con, lookSql, true);
+            for (rows->MoveFirst(); !rows->eof(); rows->MoveNext()) {
+                const std::string name = rows->Fields("Name").toString();
+                if (name.rfind("tblTripHistory.", 0) == 0)
+                    state.historyColumns.insert(name.substr(15));
+                else
+                    state.objects[name] = rows->Fields("Sql").toString();
+            }
+            return state;
+        };
+        if (complete(look())) {
             con.Close();
             return true;
         }
         if (!con.Begin(true, error))
             throw BuildFailure{error.number, error.description};
-        for (const char* sql : kHistoryObjects)
-            step(con, std::string(sql) + ";", false);
+        const SchemaState state = look(); // again, under the write lock
+        if (state.has("tblTripHistory")) {
+            for (const auto& column : kHistoryAddedColumns) {
+                if (!state.historyColumns.count(column[0]))
+                    step(con, std::string("ALTER TABLE tblTripHistory ADD COLUMN ") + column[0] + " " + column[1] + ";",
+                         false);
+            }
+        }
+        // Triggers of an older form are replaced; the statements that fill a table fill it only when it is empty.
+        for (const SchemaObject& object : kAddedObjects) {
+            if (*object.name && state.has(object.name)) {
+                if (!isTrigger(object.sql) || state.objects.at(object.name) == storedForm(object.sql))
+                    continue;
+                step(con, std::string("DROP TRIGGER ") + object.name + ";", false);
+            }
+            step(con, std::string(object.sql) + ";", false);
+        }
+        // Every trip stored so far belongs to the vehicle the file has just gained.
+        if (!state.has("tblTripInfo"))
+            step(con,
+                 "INSERT INTO tblTripInfo (ID,VehicleID) SELECT ID,(SELECT MIN(VehicleID) FROM tblVehicle) FROM "
+                 "tblMain;",
+                 false);
         commit(con);
         return true;
     } catch (const BuildFailure& failure) {
@@ -676,8 +819,8 @@ bool Trip::PrepareHistory() {
     const std::string failure = con.DataSource() + "\n" + std::to_string(error.number) + "\n" + error.description;
     con.Rollback();
     con.Close();
-    if (failure != lastLogged && WriteLogEntry(appFolder().path, LogEntry{"PrepareHistory - DLL Function", error.number,
-                                                                          error.description, false}))
+    if (failure != lastLogged &&
+        WriteLogEntry(appFolder().path, LogEntry{nameLine, error.number, error.description, false}))
         lastLogged = failure;
     return false;
 }
@@ -734,11 +877,23 @@ std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, s
             return nothing(WENDLO_RESTORE_UNUSABLE);
         const bool updated = found->Fields("ChangeType").toString() == "updated";
         const std::string keptId = found->Fields("ID").isNull() ? "" : FormatWhole(found->Fields("ID").toInt64());
+        // The trip's vehicle (the first one when the kept one is gone) and purpose, for a history that keeps them.
+        const auto restoreInfo = [&](const std::string& id) {
+            if (found->hasField("VehicleID"))
+                step(con,
+                     "INSERT OR REPLACE INTO tblTripInfo (ID,VehicleID,Purpose) SELECT " + id +
+                         ",COALESCE((SELECT v.VehicleID FROM tblVehicle v WHERE v.VehicleID = h.VehicleID),"
+                         "(SELECT MIN(VehicleID) FROM tblVehicle)),h.Purpose FROM tblTripHistory h WHERE h.HistoryID "
+                         "= " +
+                         FormatWhole(lngHistoryID) + ";",
+                     false);
+        };
         if (updated && found->Fields("OwnRow").toInt64() != 0) {
             step(con,
                  std::string("UPDATE tblMain SET (") + kTripColumns + ") = (SELECT " + kTripColumns + " " + entry +
                      ") WHERE ID = " + keptId + ";",
                  false);
+            restoreInfo(keptId);
             commit(con);
             return std::int32_t(WENDLO_RESTORED_OVER);
         }
@@ -759,6 +914,7 @@ std::int32_t Trip::RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, s
         step(con,
              "INSERT INTO tblMain (" + columns + kTripColumns + ") SELECT " + values + kTripColumns + " " + entry + ";",
              false);
+        restoreInfo(FormatWhole(con.LastInsertId()));
         commit(con);
         return std::int32_t(WENDLO_RESTORED);
     });
@@ -790,6 +946,251 @@ std::int32_t Trip::EmptyHistory(WendloDate& datBefore) {
     });
 }
 
+std::string Trip::quoted(const std::string& text) {
+    std::string copy = text;
+    return "'" + Clean(copy) + "'";
+}
+
+std::int32_t Trip::refuse(Connection& con, WendloRecordsResult result) {
+    con.Rollback();
+    con.Close();
+    return result;
+}
+
+namespace {
+// The first vehicle, which a trip without info belongs to.
+constexpr const char* kFirstVehicle = "SELECT MIN(VehicleID) AS id FROM tblVehicle";
+
+// A day as yyyy-mm-dd, which sorts as a date in SQL.
+std::string isoDay(const WendloDate& d) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return buf;
+}
+
+WendloDate dayOf(const WendloDate& d) {
+    return WendloDate{d.year, d.month, d.day, 0, 0, 0, false};
+}
+} // namespace
+
+// A file without the records (one that could not be prepared) still shows its trips, with no vehicle.
+RecordsetPtr Trip::LoadTripRecords() {
+    RecordsetPtr rows = read(std::string("SELECT m.*,COALESCE(i.VehicleID,(") + kFirstVehicle +
+                             ")) AS [VehicleID],COALESCE(i.Purpose,'') AS [Purpose] FROM tblMain m LEFT JOIN "
+                             "tblTripInfo i ON i.ID = m.ID;");
+    return rows ? rows : read("SELECT *,NULL AS [VehicleID],'' AS [Purpose] FROM tblMain;");
+}
+
+// Run right after the trip statement: every trip it wrote gets an info row, or the vehicle is not stored. An
+// entry left by a trip deleted without its trigger (by an older program) is replaced, never taken over.
+void Trip::writeInfo(Connection& con, const std::string* tripId, std::int64_t vehicle, const std::string& purpose) {
+    const long long trips = con.Changes();
+    const std::string values = "v.VehicleID," + quoted(purpose);
+    const std::string vehicleIs = "v.VehicleID = " + FormatWhole(vehicle);
+    if (tripId)
+        step(con,
+             "INSERT OR REPLACE INTO tblTripInfo (ID,VehicleID,Purpose) SELECT m.ID," + values +
+                 " FROM tblMain m,tblVehicle v WHERE m.TripID = '" + EscapeQuoted(*tripId) + "' AND " + vehicleIs + ";",
+             false);
+    else
+        step(con,
+             "INSERT OR REPLACE INTO tblTripInfo (ID,VehicleID,Purpose) SELECT last_insert_rowid()," + values +
+                 " FROM tblVehicle v WHERE " + vehicleIs + ";",
+             false);
+    if (con.Changes() != trips)
+        throw BuildFailure{errNoVehicle, "No vehicle is stored with the ID " + FormatWhole(vehicle)};
+}
+
+bool Trip::AddTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                         std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                         std::int64_t& lngVehicleID, std::string& strPurpose) {
+    return guarded<bool>("AddTripRecord - DLL Function", false, [&](Connection& con) {
+        begin(con);
+        step(con, tripValues(strText, datDate, intMiles, lngNumbers, sngMoney, sngRate, false), false);
+        writeInfo(con, nullptr, lngVehicleID, strPurpose);
+        commit(con);
+        return true;
+    });
+}
+
+bool Trip::UpdateTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                            std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                            std::int64_t& lngVehicleID, std::string& strPurpose) {
+    return guarded<bool>("UpdateTripRecord - DLL Function", false, [&](Connection& con) {
+        begin(con);
+        step(con, tripValues(strText, datDate, intMiles, lngNumbers, sngMoney, sngRate, true), false);
+        writeInfo(con, &element(strText, 0), lngVehicleID, strPurpose);
+        commit(con);
+        return true;
+    });
+}
+
+namespace {
+// The trips without info, which belong to the first vehicle: how many, and the one stored last. Trips with info are
+// counted by its index.
+constexpr const char* kTripsWithoutInfo =
+    "SELECT COUNT(*) AS n,MAX(ID) AS last FROM tblMain WHERE ID NOT IN (SELECT ID "
+    "FROM tblTripInfo)";
+} // namespace
+
+// A trip without info counts for the first vehicle, as the reads give it.
+RecordsetPtr Trip::LoadVehicles() {
+    return read(std::string("WITH f AS (") + kFirstVehicle + "),o AS (" + kTripsWithoutInfo +
+                ") SELECT v.VehicleID,v.Name,v.Description,v.InService,v.Retired,v.CarryOdometer,"
+                "(SELECT COUNT(*) FROM tblTripInfo i WHERE i.VehicleID = v.VehicleID) + "
+                "CASE WHEN v.VehicleID = f.id THEN o.n ELSE 0 END AS [Trips],"
+                "COALESCE((SELECT EndOdometer FROM tblMain WHERE ID = MAX(COALESCE((SELECT MAX(ID) FROM tblTripInfo i "
+                "WHERE i.VehicleID = v.VehicleID),0),CASE WHEN v.VehicleID = f.id THEN COALESCE(o.last,0) ELSE 0 END))"
+                ",0) AS [LastOdometer] FROM tblVehicle v,f,o ORDER BY v.VehicleID;");
+}
+
+std::int32_t Trip::writeVehicle(WendloVehicle& vehicle, bool update) {
+    return guarded<std::int32_t>(
+        update ? "UpdateVehicle - DLL Function" : "AddVehicle - DLL Function", WENDLO_RECORDS_FAILED,
+        [&](Connection& con) {
+            const std::string name = quoted(vehicle.strName);
+            if (name == "''")
+                return std::int32_t(WENDLO_RECORDS_NO_NAME);
+            std::string inService = "NULL";
+            if (vehicle.datInService.year != 0) {
+                const WendloDate day = dayOf(vehicle.datInService);
+                if (!IsValidDate(day))
+                    throw BuildFailure{errInvalidDate, "The date is not a valid calendar date: " + FormatDate(day)};
+                inService = "'" + FormatDate(day) + "'";
+            }
+            const std::string id = FormatWhole(update ? vehicle.lngVehicleID : 0);
+            const std::string flags =
+                std::string(vehicle.blnRetired ? "1" : "0") + "," + (vehicle.blnCarryOdometer ? "1" : "0");
+            begin(con);
+            if (step(con,
+                     "SELECT VehicleID FROM tblVehicle WHERE Name = " + name + " COLLATE NOCASE AND VehicleID <> " +
+                         id + ";",
+                     true)
+                    ->RecordCount() != 0)
+                return refuse(con, WENDLO_RECORDS_NAME_TAKEN);
+            if (update) {
+                step(con,
+                     "UPDATE tblVehicle SET (Name,Description,InService,Retired,CarryOdometer) = (" + name + "," +
+                         quoted(vehicle.strDescription) + "," + inService + "," + flags + ") WHERE VehicleID = " + id +
+                         ";",
+                     false);
+                if (con.Changes() == 0)
+                    return refuse(con, WENDLO_RECORDS_NOT_FOUND);
+                commit(con);
+            } else {
+                step(con,
+                     "INSERT INTO tblVehicle (Name,Description,InService,Retired,CarryOdometer) VALUES (" + name + "," +
+                         quoted(vehicle.strDescription) + "," + inService + "," + flags + ");",
+                     false);
+                const std::int64_t added = con.LastInsertId();
+                commit(con);
+                vehicle.lngVehicleID = added;
+            }
+            return std::int32_t(WENDLO_RECORDS_DONE);
+        });
+}
+
+std::int32_t Trip::DeleteVehicle(std::int64_t& lngVehicleID) {
+    const std::string id = FormatWhole(lngVehicleID);
+    return guarded<std::int32_t>("DeleteVehicle - DLL Function", WENDLO_RECORDS_FAILED, [&](Connection& con) {
+        begin(con);
+        const RecordsetPtr found =
+            step(con,
+                 std::string("WITH f AS (") + kFirstVehicle + "),o AS (" + kTripsWithoutInfo +
+                     ") SELECT EXISTS (SELECT 1 FROM tblVehicle WHERE VehicleID = " + id +
+                     ") AS [Found],(SELECT COUNT(*) FROM tblVehicle) AS [Vehicles],EXISTS (SELECT 1 FROM tblTripInfo "
+                     "WHERE VehicleID = " +
+                     id + ") OR (f.id = " + id + " AND o.n > 0) AS [HasTrips] FROM f,o;",
+                 true);
+        found->MoveFirst();
+        if (found->Fields("Found").toInt64() == 0)
+            return refuse(con, WENDLO_RECORDS_NOT_FOUND);
+        if (found->Fields("HasTrips").toInt64() != 0)
+            return refuse(con, WENDLO_RECORDS_HAS_TRIPS);
+        if (found->Fields("Vehicles").toInt64() == 1)
+            return refuse(con, WENDLO_RECORDS_LAST_VEHICLE);
+        step(con, "DELETE FROM tblVehicleYear WHERE VehicleID = " + id + ";", false);
+        step(con, "DELETE FROM tblVehicle WHERE VehicleID = " + id + ";", false);
+        commit(con);
+        return std::int32_t(WENDLO_RECORDS_DONE);
+    });
+}
+
+std::int32_t Trip::SetVehicleYear(WendloVehicleYear& year) {
+    return guarded<std::int32_t>("SetVehicleYear - DLL Function", WENDLO_RECORDS_FAILED, [&](Connection& con) {
+        const auto& start = year.lngStartOdometer;
+        const auto& end = year.lngEndOdometer;
+        if ((start && *start < 0) || (end && *end < 0))
+            return std::int32_t(WENDLO_RECORDS_NEGATIVE);
+        if (start && end && *end < *start)
+            return std::int32_t(WENDLO_RECORDS_END_BELOW_START);
+        if (year.intYear < 100 || year.intYear > 9999)
+            throw BuildFailure{errInvalidDate, "The year is not a year of a valid date: " + FormatWhole(year.intYear)};
+        const std::string vehicle = FormatWhole(year.lngVehicleID);
+        const std::string key = " WHERE VehicleID = " + vehicle + " AND Year = " + FormatWhole(year.intYear) + ";";
+        begin(con);
+        if (step(con, "SELECT VehicleID FROM tblVehicle WHERE VehicleID = " + vehicle + ";", true)->RecordCount() == 0)
+            return refuse(con, WENDLO_RECORDS_NOT_FOUND);
+        const auto reading = [](const std::optional<std::int32_t>& r) { return r ? FormatWhole(*r) : "NULL"; };
+        if (!start && !end)
+            step(con, "DELETE FROM tblVehicleYear" + key, false);
+        else
+            step(con,
+                 "INSERT OR REPLACE INTO tblVehicleYear (VehicleID,Year,StartOdometer,EndOdometer) VALUES (" + vehicle +
+                     "," + FormatWhole(year.intYear) + "," + reading(start) + "," + reading(end) + ");",
+                 false);
+        commit(con);
+        return std::int32_t(WENDLO_RECORDS_DONE);
+    });
+}
+
+std::int32_t Trip::writeRate(WendloRate& rate, bool update) {
+    return guarded<std::int32_t>(
+        update ? "UpdateRate - DLL Function" : "AddRate - DLL Function", WENDLO_RECORDS_FAILED, [&](Connection& con) {
+            if (!std::isfinite(rate.sngRate) || rate.sngRate < 0.0f)
+                return std::int32_t(WENDLO_RECORDS_NEGATIVE);
+            const WendloDate day = dayOf(rate.datFrom);
+            if (!IsValidDate(day))
+                throw BuildFailure{errInvalidDate, "The date is not a valid calendar date: " + FormatDate(day)};
+            const std::string from = "'" + isoDay(day) + "'";
+            const std::string value = FormatSingle(rate.sngRate == 0.0f ? 0.0f : rate.sngRate); // never -0
+            const std::string id = FormatWhole(update ? rate.lngRateID : 0);
+            begin(con);
+            if (step(con, "SELECT RateID FROM tblRate WHERE FromDate = " + from + " AND RateID <> " + id + ";", true)
+                    ->RecordCount() != 0)
+                return refuse(con, WENDLO_RECORDS_DATE_TAKEN);
+            if (update) {
+                step(con,
+                     "UPDATE tblRate SET (FromDate,Rate,Note) = (" + from + "," + value + "," + quoted(rate.strNote) +
+                         ") WHERE RateID = " + id + ";",
+                     false);
+                if (con.Changes() == 0)
+                    return refuse(con, WENDLO_RECORDS_NOT_FOUND);
+                commit(con);
+            } else {
+                step(con,
+                     "INSERT INTO tblRate (FromDate,Rate,Note) VALUES (" + from + "," + value + "," +
+                         quoted(rate.strNote) + ");",
+                     false);
+                const std::int64_t added = con.LastInsertId();
+                commit(con);
+                rate.lngRateID = added;
+            }
+            return std::int32_t(WENDLO_RECORDS_DONE);
+        });
+}
+
+std::int32_t Trip::DeleteRate(std::int64_t& lngRateID) {
+    return guarded<std::int32_t>("DeleteRate - DLL Function", WENDLO_RECORDS_FAILED, [&](Connection& con) {
+        begin(con);
+        step(con, "DELETE FROM tblRate WHERE RateID = " + FormatWhole(lngRateID) + ";", false);
+        if (con.Changes() == 0)
+            return refuse(con, WENDLO_RECORDS_NOT_FOUND);
+        commit(con);
+        return std::int32_t(WENDLO_RECORDS_DONE);
+    });
+}
+
 // Quotes doubled and NULs removed in the argument itself; the result is also trimmed of blanks.
 // Works on text of any length; ill-formed UTF-8 is repaired first.
 std::string Trip::Clean(std::string& strText) {
@@ -813,7 +1214,7 @@ WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip**
     if (!clsid || strcasecmp(clsid, CLSID_Trip) != 0)
         return WENDLO_CLASS_NOT_AVAILABLE;
     bool known = false;
-    for (const char* served : {IID__Trip, IID__TripBatch, IID__TripHistory, IID__TripKeeping})
+    for (const char* served : {IID__Trip, IID__TripBatch, IID__TripHistory, IID__TripKeeping, IID__TripRecords})
         known = known || (iid && strcasecmp(iid, served) == 0);
     if (!known)
         return WENDLO_NO_INTERFACE;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,18 +99,21 @@ enum WendloRestoreResult : std::int32_t {
 
 class _TripHistory : public _TripBatch {
 public:
-    // Adds tblTripHistory and its triggers where they are missing, in one transaction, touching no trip
-    // and no profile row. False when the database cannot be changed: then the error log has an entry (a
-    // failure that repeats the one logged before for the same file is not logged again).
+    // Adds tblTripHistory and its triggers where they are missing, with the tables they read (as
+    // _TripRecords::PrepareRecords does), in one transaction, touching no trip and no profile row. False when
+    // the database cannot be changed: then the error log has an entry (a failure that repeats the one logged
+    // before for the same file is not logged again).
     virtual bool PrepareHistory() = 0;
-    // Every history entry, newest first: HistoryID, ChangeDate, ChangeType ('deleted' or 'updated') and the
-    // columns of tblMain as they were. No record set when there is no history.
+    // Every history entry, newest first: HistoryID, ChangeDate, ChangeType ('deleted' or 'updated'), the
+    // columns of tblMain as they were, then the trip's VehicleID and Purpose (null when it had none). No
+    // record set when there is no history.
     virtual RecordsetPtr LoadHistory() = 0;
     // Writes entry lngHistoryID back through the trip table. A deleted trip is stored again with its Trip ID,
     // values and kept ID (a new ID when another row has that one), or, with blnNewTripID, under the Trip ID
     // AddTrip's caller would form and a new ID; an updated one is written over the one stored trip it was
     // kept from (its ID and Trip ID), which goes into the history itself, and stored again when that trip
-    // is gone. strTripID receives the Trip ID the restored trip has.
+    // is gone. The trip's vehicle and purpose come back with it (the first vehicle when the kept one is gone).
+    // strTripID receives the Trip ID the restored trip has.
     virtual std::int32_t RestoreTrip(std::int64_t& lngHistoryID, bool& blnNewTripID, std::string& strTripID) = 0;
     // Removes the entries made before the day datBefore. Returns how many, or -1 when nothing could be
     // removed (then the error log has an entry).
@@ -123,10 +127,123 @@ class _TripKeeping : public _TripHistory {
 public:
     // AddTrips for the trips a source hands over; WENDLO_BATCH_STOPPED when the source stopped it.
     virtual std::int32_t AddTripsFrom(WendloTripSource& source) = 0;
-    // Why the last PrepareHistory of this object returned false: the error number (SQLite's result code or
-    // one of the library's own) and, in strDescription, the text the error log has; 0 and no text after a
-    // PrepareHistory that returned true.
+    // Why the last PrepareHistory or PrepareRecords of this object returned false: the error number (SQLite's
+    // result code or one of the library's own) and, in strDescription, the text the error log has; 0 and no
+    // text after one that returned true.
     virtual std::int32_t HistoryFailure(std::string& strDescription) = 0;
+};
+
+// A vehicle as AddVehicle and UpdateVehicle take it.
+struct WendloVehicle {
+    std::int64_t lngVehicleID = 0; // set by AddVehicle
+    std::string strName;           // required, and no other vehicle's (letters A to Z compared without case)
+    std::string strDescription;    // the plate
+    WendloDate datInService;       // the day placed in service; year 0 for none
+    bool blnRetired = false;
+    bool blnCarryOdometer = false; // a new trip starts at the vehicle's last End reading
+};
+
+// A vehicle's odometer readings at the start and end of a year; a reading left empty is not stored, and the
+// windows propose one from the trips.
+struct WendloVehicleYear {
+    std::int64_t lngVehicleID = 0;
+    std::int32_t intYear = 0;
+    std::optional<std::int32_t> lngStartOdometer;
+    std::optional<std::int32_t> lngEndOdometer;
+};
+
+// A rate per mile from a day on, until the next rate's day.
+struct WendloRate {
+    std::int64_t lngRateID = 0; // set by AddRate
+    WendloDate datFrom;         // the day only; stored as yyyy-mm-dd
+    float sngRate = 0.0f;
+    std::string strNote;
+};
+
+// One trip of a batch with its vehicle and business purpose.
+struct WendloTripRecord {
+    WendloTrip trip;
+    std::int64_t lngVehicleID = 0; // a stored vehicle
+    std::string strPurpose;
+};
+
+// Hands a batch of trip records over one at a time, as WendloTripSource does for trips.
+class WendloTripRecordSource {
+public:
+    virtual ~WendloTripRecordSource() = default;
+    // Fills record with the next one and returns 1; returns 0 after the last one, and -1 to stop the batch
+    // (nothing is stored then).
+    virtual int NextTrip(WendloTripRecord& record) = 0;
+};
+
+// What a write of vehicles, years and rates did. Every refusal writes nothing and logs nothing.
+enum WendloRecordsResult : std::int32_t {
+    WENDLO_RECORDS_FAILED = 0,          // nothing written; the error log has an entry
+    WENDLO_RECORDS_DONE = 1,            // stored (or deleted)
+    WENDLO_RECORDS_NOT_FOUND = 2,       // no vehicle or rate with that ID
+    WENDLO_RECORDS_NO_NAME = 3,         // a vehicle name that is empty once cleaned
+    WENDLO_RECORDS_NAME_TAKEN = 4,      // another vehicle has that name
+    WENDLO_RECORDS_HAS_TRIPS = 5,       // a vehicle that has trips is not deleted (retire it)
+    WENDLO_RECORDS_LAST_VEHICLE = 6,    // the only vehicle is not deleted: trips need one to belong to
+    WENDLO_RECORDS_END_BELOW_START = 7, // a year's end reading lower than its start reading
+    WENDLO_RECORDS_NEGATIVE = 8,        // a negative rate or reading, or a rate that is no number
+    WENDLO_RECORDS_DATE_TAKEN = 9,      // another rate starts on that day
+};
+
+// The interface of the class Trip with the records of a mileage log: vehicles, their years' readings, each
+// trip's vehicle and business purpose, and rates by date. The same object answers as _TripKeeping and the
+// interfaces before it. A host asks for it by IID__TripRecords.
+//
+// Each trip's vehicle and purpose are kept in tblTripInfo by the trip's ID. A trip without an entry there (stored
+// by AddTrip, AddTrips or an older program) belongs to the first vehicle (the lowest VehicleID) and has no
+// purpose: the reads below give it so, and the app never has to guess. Deleting a trip removes its entry in the
+// same transaction; the history keeps it with the trip, and RestoreTrip writes it back. Texts are stored by
+// Clean's rule. Writes log their failures as AddTrip does, under their own names ("AddVehicle - DLL Function").
+class _TripRecords : public _TripKeeping {
+public:
+    // Adds everything after tblMain and tblOwner that is missing (the history, the vehicles, the trips' info and
+    // the rates, the history's newer columns and triggers) in one transaction, touching no trip and no profile
+    // row; a file that lacked the vehicles gains "My vehicle", holding every trip stored. PrepareHistory does the
+    // same, as the history's triggers read the trips' info. False when the file cannot be written; HistoryFailure
+    // then gives the reason.
+    virtual bool PrepareRecords() = 0;
+
+    // Every trip, as LoadTrip gives it, followed by VehicleID and Purpose (empty text for none); VehicleID is
+    // null only in a file without the records (one PrepareRecords could not change).
+    virtual RecordsetPtr LoadTripRecords() = 0;
+    // AddTrip's INSERT, then the new trip's vehicle and purpose, in one transaction. lngVehicleID must be a
+    // stored vehicle. True when stored.
+    virtual bool AddTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                               std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                               std::int64_t& lngVehicleID, std::string& strPurpose) = 0;
+    // UpdateTrip's UPDATE, then the vehicle and purpose of every trip with that Trip ID, in one transaction.
+    virtual bool UpdateTripRecord(std::vector<std::string>& strText, WendloDate& datDate, std::int16_t& intMiles,
+                                  std::vector<std::int32_t>& lngNumbers, std::vector<float>& sngMoney, float& sngRate,
+                                  std::int64_t& lngVehicleID, std::string& strPurpose) = 0;
+    // AddTripsFrom for trips with their vehicles and purposes: the same identifiers, all stored or none.
+    virtual std::int32_t AddTripRecordsFrom(WendloTripRecordSource& source) = 0;
+
+    // Every vehicle by VehicleID: VehicleID, Name, Description, InService (date text or null), Retired and
+    // CarryOdometer (0 or 1), Trips (how many trips it has) and LastOdometer (the End reading of its trip stored
+    // last, 0 for none).
+    virtual RecordsetPtr LoadVehicles() = 0;
+    virtual std::int32_t AddVehicle(WendloVehicle& vehicle) = 0;
+    // Rewrites every field of vehicle lngVehicleID.
+    virtual std::int32_t UpdateVehicle(WendloVehicle& vehicle) = 0;
+    // Deletes a vehicle without trips, with its years' readings.
+    virtual std::int32_t DeleteVehicle(std::int64_t& lngVehicleID) = 0;
+
+    // Every stored year by VehicleID and Year: VehicleID, Year, StartOdometer, EndOdometer (null when not stored).
+    virtual RecordsetPtr LoadVehicleYears() = 0;
+    // Stores a year's readings; with neither reading the year's row is removed.
+    virtual std::int32_t SetVehicleYear(WendloVehicleYear& year) = 0;
+
+    // Every rate by date: RateID, FromDate (yyyy-mm-dd), Rate, Note.
+    virtual RecordsetPtr LoadRates() = 0;
+    virtual std::int32_t AddRate(WendloRate& rate) = 0;
+    // Rewrites every field of rate lngRateID.
+    virtual std::int32_t UpdateRate(WendloRate& rate) = 0;
+    virtual std::int32_t DeleteRate(std::int64_t& lngRateID) = 0;
 };
 
 // Class and interface identities.
@@ -135,6 +252,7 @@ public:
 #define IID__TripBatch "{9C3E51A8-2B7D-4F06-8E4A-D15B7C2E9F63}"
 #define IID__TripHistory "{4D7A2E90-6B1C-4E38-A5F2-8C09D3B61E7A}"
 #define IID__TripKeeping "{B81F6C3D-95E2-4A07-8D4B-2C6E1F9A3D58}"
+#define IID__TripRecords "{E2C94A17-5D3B-4F68-9A0E-7B1D46C8F325}"
 
 // Factory results.
 enum WendloResult : int {
@@ -152,7 +270,7 @@ typedef void (*WendloStatementTrace)(const char* sql, void* context);
 
 // Creates a Trip into *object (delete it through the _Trip pointer). Returns a WendloResult.
 // Asked for IID__TripBatch, *object points to a _TripBatch (static_cast it); for IID__TripHistory, to a
-// _TripHistory; for IID__TripKeeping, to a _TripKeeping.
+// _TripHistory; for IID__TripKeeping, to a _TripKeeping; for IID__TripRecords, to a _TripRecords.
 WENDLO_EXPORT int WendloCreateObject(const char* clsid, const char* iid, _Trip** object);
 typedef int (*WendloCreateObjectFn)(const char*, const char*, _Trip**);
 

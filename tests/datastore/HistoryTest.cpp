@@ -1,6 +1,6 @@
 // The trip history: the triggers keep every deleted and overwritten row inside the statement's own
 // transaction, an older database gains them untouched, and restores put rows back exactly.
-#include "HistorySql.h"
+#include "SchemaSql.h"
 #include "SqlText.h"
 #include "WendloFixture.h"
 
@@ -326,8 +326,8 @@ TEST_F(HistoryTest, AReadOnlyDatabaseWorksWithoutHistory) {
 // The library's copy of the history texts is the schema's.
 TEST(HistorySchema, TheLibraryAddsWhatTheSchemaCreates) {
     const std::string schema = ReadFile(ODOMARK_SCHEMA);
-    for (const char* sql : wendlo::kHistoryObjects)
-        EXPECT_NE(schema.find(sql), std::string::npos) << sql;
+    for (const wendlo::SchemaObject& object : wendlo::kAddedObjects)
+        EXPECT_NE(schema.find(object.sql), std::string::npos) << object.sql;
 }
 
 // Killed at any moment of a delete, a trip is still stored or is in the history, never neither nor both.
