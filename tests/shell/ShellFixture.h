@@ -51,8 +51,8 @@ private:
     QString originalDir_;
 };
 
-// Stores 300 trips and overwrites a page in the middle of the file, as a failing disk does: most trips can
-// still be read, but a full read of the trip table fails.
+// Stores 300 trips and overwrites the file's last page, one of theirs (the schema's pages come first), as a
+// failing disk does: most trips can still be read, but a full read of the trip table fails.
 inline void DamageTripTable(const AppFolder& folder) {
     folder.exec("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300) "
                 "INSERT INTO tblMain (TripID, Destination, StartDate, Notes) "
@@ -64,6 +64,6 @@ inline void DamageTripTable(const AppFolder& folder) {
     ASSERT_GT(pageSize, 0);
     const qint64 pages = file.size() / pageSize;
     ASSERT_GE(pages, 6);
-    ASSERT_TRUE(file.seek((pages / 2) * pageSize));
+    ASSERT_TRUE(file.seek((pages - 1) * pageSize));
     ASSERT_EQ(file.write(QByteArray(static_cast<int>(pageSize), '\xff')), pageSize);
 }
